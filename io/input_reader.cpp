@@ -1,0 +1,48 @@
+#include "input_reader.hpp"
+
+#include <cstring>
+
+#include "raw_io.hpp"
+
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+}  // namespace
+
+InputReader::InputReader(int fd) : fd_(fd), buffer_(new char[kBufferSize]) {}
+
+bool InputReader::refill() {
+    if (ended_) {
+        return false;
+    }
+    const long count = rawio::readSome(fd_, buffer_.get(), kBufferSize);
+    if (count <= 0) {
+        ended_ = true;
+        return false;
+    }
+    next_ = 0;
+    limit_ = static_cast<std::size_t>(count);
+    return true;
+}
+
+bool InputReader::takeLine(std::string* sink) {
+    for (;;) {
+        if (next_ == limit_ && !refill()) {
+            return false;
+        }
+        const char* start = buffer_.get() + next_;
+        const std::size_t available = limit_ - next_;
+        const auto* lineBreak = static_cast<const char*>(std::memchr(start, '\n', available));
+        const std::size_t length =
+            lineBreak != nullptr ? static_cast<std::size_t>(lineBreak - start) : available;
+        if (sink != nullptr) {
+            sink->append(start, length);
+        }
+        next_ += length;
+        if (lineBreak != nullptr) {
+            ++next_;
+            return true;
+        }
+    }
+}

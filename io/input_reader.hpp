@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+// Reads console input through a block buffer. A read takes whatever the
+// system has ready, so a typed line is available as soon as Enter is
+// pressed, while piped input moves in large blocks. Once the input has
+// ended it is never read again: a terminal would otherwise wait once more.
+class InputReader {
+public:
+    static constexpr int kEnd = -1;
+
+    explicit InputReader(int fd);
+
+    // The next byte (0 to 255) without consuming it, or kEnd. Waits for
+    // input when none is buffered.
+    int peek() {
+        if (next_ == limit_ && !refill()) {
+            return kEnd;
+        }
+        return static_cast<unsigned char>(buffer_[next_]);
+    }
+
+    // Consumes the byte that peek() returned.
+    void skip() { ++next_; }
+
+    // Consumes everything up to and including the next line break and
+    // appends it, without the line break, to `sink` when one is given.
+    // False when the input ended before a line break.
+    bool takeLine(std::string* sink);
+
+private:
+    bool refill();
+
+    int fd_;
+    bool ended_ = false;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t next_ = 0;
+    std::size_t limit_ = 0;
+};

@@ -1,0 +1,21 @@
+#include "output_file.hpp"
+
+#include "raw_io.hpp"
+
+OutputFile::~OutputFile() {
+    if (fd_ >= 0) {
+        rawio::closeFile(fd_);
+    }
+}
+
+bool OutputFile::open(const char* name) {
+    fd_ = rawio::createTextFile(name);
+    writer_ = LineWriter(fd_);
+    return fd_ >= 0;
+}
+
+bool OutputFile::close() {
+    const bool closed = rawio::closeFile(fd_);
+    fd_ = -1;
+    return closed && !writer_.failed();
+}

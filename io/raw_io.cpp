@@ -1,0 +1,112 @@
+#include "raw_io.hpp"
+
+#include <cerrno>
+#include <climits>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace rawio {
+
+namespace {
+
+// One system call moves at most this much, which keeps the count inside the
+// types both C runtimes take and return.
+constexpr std::size_t kMaxTransfer = 1u << 30;
+
+std::size_t clampTransfer(std::size_t size) {
+    return size < kMaxTransfer ? size : kMaxTransfer;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+long readSome(int fd, char* buffer, std::size_t capacity) {
+    return _read(fd, buffer, static_cast<unsigned>(clampTransfer(capacity)));
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const int written = _write(fd, data, static_cast<unsigned>(clampTransfer(size)));
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+int createTextFile(const char* name) {
+    return _open(name, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT | _O_NOINHERIT,
+                 _S_IREAD | _S_IWRITE);
+}
+
+bool closeFile(int fd) {
+    return _close(fd) == 0;
+}
+
+void prepareConsole() {}
+
+#else
+
+long readSome(int fd, char* buffer, std::size_t capacity) {
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, clampTransfer(capacity));
+        if (count >= 0 || errno != EINTR) {
+            return static_cast<long>(count);
+        }
+    }
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, clampTransfer(size));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+int createTextFile(const char* name) {
+    for (;;) {
+        const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EINTR) {
+            return fd;
+        }
+    }
+}
+
+bool closeFile(int fd) {
+    // After an interrupted close the descriptor is already released on Linux,
+    // so it is not closed again; only a real error counts as lost data.
+    return ::close(fd) == 0 || errno == EINTR;
+}
+
+void prepareConsole() {
+    for (int fd = kStandardInput; fd <= kStandardError; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            // open() returns the lowest free number, which is this one.
+            (void)::open("/dev/null", O_RDWR);
+        }
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+#endif
+
+}  // namespace rawio

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+
+// Thin wrappers over the C runtime's descriptor calls. On Windows they go
+// through the runtime's text mode, which turns CR LF into LF on input and LF
+// into CR LF on output; the programs never add or strip a CR themselves.
+namespace rawio {
+
+constexpr int kStandardInput = 0;
+constexpr int kStandardOutput = 1;
+constexpr int kStandardError = 2;
+
+// Reads at most `capacity` bytes. Returns the count read, 0 at the end of
+// input, or -1 on a read error (which the callers treat as the end).
+long readSome(int fd, char* buffer, std::size_t capacity);
+
+// Writes every byte, retrying short writes. False once any write fails.
+bool writeAll(int fd, const char* data, std::size_t size);
+
+// Creates or truncates a file for writing in text mode. Returns -1 on failure.
+int createTextFile(const char* name);
+
+// Closes a descriptor. False when the system reports that data was lost.
+bool closeFile(int fd);
+
+// Makes the process safe to run with closed standard streams or a vanished
+// console reader: a missing standard descriptor is bound to the null device,
+// so a file created later can never take its number, and a write to a closed
+// pipe returns an error instead of ending the process.
+void prepareConsole();
+
+}  // namespace rawio
