@@ -1,0 +1,40 @@
+#include "sorted_ide.hpp"
+
+#include "texts.hpp"
+
+void writeComposedEntry(LineWriter& writer, const LineRecord& record) {
+    if (record.accepted) {
+        writer << record.newId << record.extension;
+    } else {
+        writer << text::kRejectedEntryMark << record.newId;
+    }
+}
+
+bool SortedIde::openSortedIde() {
+    return file_.open(text::kSortedIdeName);
+}
+
+void SortedIde::writeIdeHeader() {
+    LineWriter& ide = file_.writer();
+    ide.line(text::kIdeComment);
+    ide.line(text::kObjectsSection);
+}
+
+void SortedIde::writeIdeEntry(const LineRecord& record) {
+    LineWriter& ide = file_.writer();
+    writeComposedEntry(ide, record);
+    ide.endLine();
+}
+
+void SortedIde::writeIdeTrailer() {
+    LineWriter& ide = file_.writer();
+    ide.line(text::kSectionEnd);
+    ide.line(text::kTimedObjectsSection);
+    ide.line(text::kSectionEnd);
+    ide.line(text::kEffectsSection);
+    ide.line(text::kSectionEnd);
+}
+
+bool SortedIde::closeSortedIde() {
+    return file_.close();
+}

@@ -1,0 +1,151 @@
+#include "sorting_run.hpp"
+
+#include <cstdint>
+#include <string>
+
+#include "id_line_reader.hpp"
+#include "input_reader.hpp"
+#include "line_writer.hpp"
+#include "sorted_ide.hpp"
+#include "sorting_log.hpp"
+#include "texts.hpp"
+
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+
+struct Run {
+    LineWriter out;
+    LineWriter err;
+    SortedIde ide;
+    SortingLog log;
+};
+
+void printBanner(LineWriter& out) {
+    out.line(text::kBanner1);
+    out.line();
+    out.line(text::kBanner2);
+    out.line();
+    out.line(text::kBanner3);
+    out.line();
+    out.line(text::kBanner4);
+    out.line();
+    out.line();
+}
+
+// Every run that got both files ends here. The product is the files, so a
+// write that was lost on the way is reported and fails the run.
+int closeRun(Run& run) {
+    run.out.line();
+    const bool ideWritten = run.ide.closeSortedIde();
+    if (!ideWritten) {
+        run.err.line(text::kIdeNotWritten);
+    }
+    run.out.line(text::kIdeClosed);
+    const bool logWritten = run.log.closeSortingLog();
+    if (!logWritten) {
+        run.err.line(text::kLogNotWritten);
+    }
+    run.out.line(text::kLogClosed);
+    run.out.line(text::kQuitHint);
+    return ideWritten && logWritten ? kExitSuccess : kExitFailure;
+}
+
+// Asks one question and reads its answer. An answer that never came (input
+// already over) leaves 0, which the range test refuses.
+std::int32_t ask(Run& run, IdLineReader& reader, std::string_view question) {
+    run.out.line(question);
+    std::int32_t answer = 0;
+    reader.readIdNumber(answer);
+    run.out.line();
+    return answer;
+}
+
+// Every declared line takes one iteration, accepted or rejected, so the new
+// IDs stay consecutive and the totals count every line.
+std::int32_t sortLines(Run& run, IdLineReader& reader, std::int32_t declared, std::int32_t start) {
+    std::int32_t entered = 0;
+    std::string extension;
+    for (std::int32_t index = 0; index != declared; ++index) {
+        LineRecord record;
+        record.newId = start + index;
+
+        run.out.line(text::kAskLine);
+        reader.readLineId(record.lineId);
+        run.out.line(text::kLineDone);
+        run.out.line();
+        ++entered;
+
+        record.accepted = isInIdRange(record.lineId);
+        if (record.accepted) {
+            reader.readLineExtension(extension);
+            record.extension = extension;
+        } else {
+            run.err.line(text::kBadLineId, text::kErrorNotice);
+            run.log.logLineMismatch(declared, entered);
+            run.err.line(text::kQuitHint);
+        }
+        run.ide.writeIdeEntry(record);
+        run.log.logLineBlock(record);
+    }
+    return entered;
+}
+
+}  // namespace
+
+int runSorting(const ConsoleStreams& console) {
+    Run run{LineWriter(console.output), LineWriter(console.error), {}, {}};
+    printBanner(run.out);
+
+    if (!run.ide.openSortedIde()) {
+        run.err.line(text::kIdeNotCreated);
+        return kExitFailure;
+    }
+    run.err.line(text::kIdeCreated);
+
+    // The header goes into Sorted.ide before the log's result is looked at,
+    // so a run stopped by the log still leaves a recognisable file.
+    const bool logOpened = run.log.openSortingLog();
+    run.ide.writeIdeHeader();
+    if (!logOpened) {
+        run.err.line(text::kLogNotCreated);
+        return kExitFailure;
+    }
+    run.err.line(text::kLogCreated);
+    run.out.line();
+    run.out.line();
+
+    run.log.logRunHeader();
+
+    InputReader input(console.input);
+    IdLineReader reader(input);
+
+    const std::int32_t declared = ask(run, reader, text::kAskCount);
+    if (!isInIdRange(declared)) {
+        run.err.line(text::kBadCount, text::kClosingNotice);
+        run.log.logInvalidCount(declared);
+        run.err.line(text::kQuitHint);
+        return closeRun(run);
+    }
+
+    const std::int32_t start = ask(run, reader, text::kAskStart);
+    if (!isInIdRange(start)) {
+        run.err.line(text::kBadStart, text::kClosingNotice);
+        run.log.logInvalidStart(start);
+        run.err.line(text::kQuitHint);
+        return closeRun(run);
+    }
+
+    const std::int32_t entered = sortLines(run, reader, declared, start);
+
+    run.ide.writeIdeTrailer();
+    run.log.logClosing();
+    run.out.line(text::kFinished);
+    run.out.line();
+    run.out.line(text::kTotal, entered);
+    run.log.logTotal(entered);
+    run.out.line();
+    run.out.line(text::kThanks);
+    return closeRun(run);
+}

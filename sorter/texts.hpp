@@ -1,0 +1,91 @@
+#pragma once
+
+#include <string_view>
+
+// Every fixed text renumbrix writes, to the console or to its files. They are
+// kept exactly as the tool has always printed them, spelling and back-quotes
+// included, because users and their scripts know them in this form.
+namespace text {
+
+// Console banner, shown at start-up on the output stream.
+constexpr std::string_view kBanner1 =
+    "Welcome To Sorting Script v1.0 Made By Korvath.Contact Email:korvath@example.com";
+constexpr std::string_view kBanner2 =
+    "For help look in ReadMe.If you find any type of bugs report back to me.Thanks in advance.";
+constexpr std::string_view kBanner3 =
+    "Note:After the process of each line, LINE PROCESSED text would get printed."
+    "If it doesn`t at the end line press Enter KEY. ";
+constexpr std::string_view kBanner4 =
+    "--------------------------------------------------Starting Script"
+    "--------------------------------------------------";
+
+// Output file names, in the current directory.
+constexpr const char* kSortedIdeName = "Sorted.ide";
+constexpr const char* kSortingLogName = "Sorted.log";
+
+// File creation and closing reports.
+constexpr std::string_view kIdeCreated = "Created Sorted.ide file";
+constexpr std::string_view kIdeNotCreated = "Unable to create Sorted.ide file";
+constexpr std::string_view kLogCreated = "Created Sorted.log file";
+constexpr std::string_view kLogNotCreated = "Unable to create sorted.log file";
+constexpr std::string_view kIdeNotWritten = "Unable to write Sorted.ide file";
+constexpr std::string_view kLogNotWritten = "Unable to write Sorted.log file";
+// Shown on the console at the close, and recorded in the log's closing group.
+constexpr std::string_view kIdeClosed = "Sorted.ide Closed";
+constexpr std::string_view kLogClosed = "Sorted.log Closed";
+
+// The dialogue.
+constexpr std::string_view kAskCount =
+    "Enter the Sorting IDE Obj(Lines) Amount:(Very Important.If wrong the program won`t "
+    "function as intended.)";
+constexpr std::string_view kAskStart = "Enter the object ID starting point ID:";
+constexpr std::string_view kAskLine = "Enter the IDE lines:";
+constexpr std::string_view kLineDone = "Line Processed";
+constexpr std::string_view kQuitHint = "Press Any Key To Quit...";
+constexpr std::string_view kFinished =
+    "______________________________Sorting Finished!______________________________";
+// Followed directly by the number of lines entered, on the console and in the log.
+constexpr std::string_view kTotal = "Total IDs Sorted:";
+constexpr std::string_view kThanks = "Special Thanks: Programmers around the globe.";
+
+// Error reports: a complaint, then on the same line what happens next.
+constexpr std::string_view kBadCount = "Invaild Input!!! ~ Object ID Amount  ";
+constexpr std::string_view kBadStart = "Invaild Input!!! ~ Starting Point ID   ";
+constexpr std::string_view kBadLineId =
+    "Invaild Input!!! ~ Total IDE Line Amount & Entered IDE Line Amount Don`t Match";
+constexpr std::string_view kClosingNotice = "    CLOSING   ~~~   Check Sorted.log for more info.";
+constexpr std::string_view kErrorNotice = "    ERROR!ERROR   ~~~   Check Sorted.log for more info.";
+
+// Sorted.ide: header, section keywords, and the mark of a rejected line's entry.
+constexpr std::string_view kIdeComment =
+    "#Item Defination File Created by Korvath`s Sorting Script.";
+constexpr std::string_view kObjectsSection = "objs";
+constexpr std::string_view kTimedObjectsSection = "tobj";
+constexpr std::string_view kEffectsSection = "2dfx";
+constexpr std::string_view kSectionEnd = "end";
+constexpr std::string_view kRejectedEntryMark = "#";
+
+// Sorted.log records.
+constexpr std::string_view kLogStarting = "Starting Sorted.log";
+constexpr std::string_view kLogAuthor = "IDE sorting script made by Korvath.";
+constexpr std::string_view kLogCrashed = "~~~~~~~~~~~~~~~Program Crashed~~~~~~~~~~~~~~~";
+constexpr std::string_view kLogInvalidCount = "*****Invalid Object ID Amount*****";
+constexpr std::string_view kLogInvalidStart = "*****Invalid Starting Point ID*****";
+constexpr std::string_view kLogMismatch =
+    "*****Total IDE Line Amount & Entered IDE Line Amount Don`t Match*****";
+constexpr std::string_view kLogOnlyNumbers = "*****Only Normal Numbers Allowed, 0 to 999999.*****";
+constexpr std::string_view kLogDeclaredWas = "Your Entered Total Object ID(Line) Amount Was:   ";
+constexpr std::string_view kLogEnteredWas = "Your Inputted Total Object ID(Line) Amount Was:   ";
+constexpr std::string_view kLogStartWas = "Your Entered Stating Point ID Was:   ";
+constexpr std::string_view kLogEnteredMark = "+";
+// Line block labels, all 24 characters wide so that every value starts in column 25.
+constexpr std::string_view kLogEnteredLine = "Entered Line:           ";
+constexpr std::string_view kLogIdDetected = "Object ID Detected:     ";
+constexpr std::string_view kLogIdChanged = "Changed Object ID To:   ";
+constexpr std::string_view kLogExtension = "Line Extention:         ";
+constexpr std::string_view kLogUpdatedLine = "Updated Line:           ";
+// Written without a line break: the total follows on the same line.
+constexpr std::string_view kLogFinished =
+    "------------------------------Log Finished!------------------------------";
+
+}  // namespace text
