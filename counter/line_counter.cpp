@@ -1,0 +1,38 @@
+#include "line_counter.hpp"
+
+#include <cstdint>
+
+#include "input_reader.hpp"
+#include "line_writer.hpp"
+#include "texts.hpp"
+
+int runLineCounter(const ConsoleStreams& console) {
+    LineWriter err(console.error);
+    err.line(text::kBanner1);
+    err.line();
+    err.line();
+    err.line(text::kBanner2);
+    err.line(text::kBanner3);
+    err.line();
+    err.line();
+    err.line();
+    err.line(text::kRule);
+    err.line(text::kNote);
+    err.line();
+    err.line();
+    err.line();
+
+    // Lines are counted, never stored: memory stays the same whatever the
+    // length or number of lines. A last line without a line break still
+    // counts once the input ends. The total is 64-bit so that an endless
+    // feed cannot wrap it around.
+    InputReader input(console.input);
+    LineWriter out(console.output);
+    std::int64_t total = 0;
+    while (input.peek() != InputReader::kEnd) {
+        input.takeLine(nullptr);
+        ++total;
+        out.line(text::kTotal, total);
+    }
+    return 0;
+}
