@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Golden transcripts for tallyrun, typed in by hand from its documented dialogue."""
+
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import BROKEN, Case, main, text  # noqa: E402
+
+BANNER = text(
+    "Line Counter made by Korvath | Contact: korvath@example.com", "", "",
+    "This is a simple line counter which will help you count total lines which is required "
+    "in Renumbrix.",
+    "Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.", "", "", "",
+    "-" * 115,
+    "*****Note:If you dont see the total lines text after the last line,press enter again "
+    "to generate*****", "", "", "")
+
+
+def totals(count):
+    return text(*(f"{'- ' * 44}Total Lines:  {n}" for n in range(1, count + 1)))
+
+
+def counted(name, stdin, count, **options):
+    return Case(name, stdin, totals(count), BANNER, 0, **options)
+
+
+CASES = [
+    Case("three lines, banner spelled out", b"150, a\n151, b\n152, c\n", b"""\
+- - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - Total Lines:  1
+- - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - Total Lines:  2
+- - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - Total Lines:  3
+""", b"""\
+Line Counter made by Korvath | Contact: korvath@example.com
+
+
+This is a simple line counter which will help you count total lines which is required in Renumbrix.
+Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
+
+
+
+-------------------------------------------------------------------------------------------------------------------
+*****Note:If you dont see the total lines text after the last line,press enter again to generate*****
+
+
+
+""", 0),
+    counted("empty input shows the banner and no total", b"", 0),
+    counted("empty lines count", b"\n\n150, a\n\n", 4),
+    counted("a line of blanks counts", b"   \t  \n150, a\n", 2),
+    counted("last line without a line break", b"150, a\n151, b", 2),
+    counted("a single unterminated line", b"x", 1),
+    counted("a line of several megabytes counts once", b"150, " + b"x" * (5 << 20) + b"\n151\n", 2),
+    counted("many lines cross the read buffer", b"150, chair, chairtxd, 100, 0\n" * 20000, 20000),
+    counted("CR LF line ends keep the count", b"150, a\r\n151, b\r\n", 2, posix_only=True),
+    counted("bytes of any value are not parsed", b"\x00\xff\r\x1b[2J\n#objs\n", 2,
+            posix_only=True),
+    Case("standard output a broken pipe", b"150, a\n151, b\n", None, BANNER, 0,
+         stdout_mode=BROKEN, posix_only=True),
+]
+
+if __name__ == "__main__":
+    sys.exit(main(CASES))

@@ -1,0 +1,154 @@
+"""Runs golden transcripts against a built program.
+
+A case gives console input and, written by hand, everything the program must
+leave behind: standard output, standard error, exit status and the files in
+its working folder. Each case runs in a fresh temporary folder. On failure
+the first differing line of every stream or file is printed.
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+from dataclasses import dataclass, field
+from pathlib import Path
+from typing import Callable, Dict, Optional
+
+# Expected file states besides exact content.
+ABSENT = "absent"        # the file must not exist
+UNCHECKED = "unchecked"  # the file is not read (a link to a device, say)
+
+# How standard output is connected.
+PIPE = "pipe"
+CLOSED = "closed"        # descriptor 1 closed before the program starts
+BROKEN = "broken"        # a pipe whose reader has already gone
+
+
+def text(*lines) -> bytes:
+    """Lines of str (taken byte for byte) or bytes, each ended by a line break."""
+    return b"".join((l if isinstance(l, bytes) else l.encode("latin-1")) + b"\n" for l in lines)
+
+
+@dataclass
+class Case:
+    name: str
+    stdin: bytes
+    stdout: Optional[bytes]
+    stderr: Optional[bytes]
+    status: int
+    files: Dict[str, object] = field(default_factory=dict)
+    setup: Optional[Callable[[Path], None]] = None
+    stdout_mode: str = PIPE
+    posix_only: bool = False
+
+
+def first_difference(expected: bytes, actual: bytes) -> str:
+    exp_lines = expected.split(b"\n")
+    act_lines = actual.split(b"\n")
+    for number, (e, a) in enumerate(zip(exp_lines, act_lines), start=1):
+        if e != a:
+            return f"line {number}: expected {e[:300]!r}, got {a[:300]!r}"
+    return (f"expected {len(exp_lines) - 1} line breaks and {len(expected)} bytes, "
+            f"got {len(act_lines) - 1} and {len(actual)}")
+
+
+class Platform:
+    """How a program is started and how text looks on its side."""
+
+    def __init__(self, wine: bool):
+        self.wine = wine
+
+    def command(self, program: str):
+        return ["wine", program] if self.wine else [program]
+
+    def translate(self, data: bytes) -> bytes:
+        # The Windows C runtime's text mode stores every line break as CR LF.
+        return data.replace(b"\n", b"\r\n") if self.wine else data
+
+
+def run_case(program: str, case: Case, platform: Platform) -> list:
+    problems = []
+    with tempfile.TemporaryDirectory(prefix="golden-") as folder:
+        work = Path(folder)
+        if case.setup:
+            case.setup(work)
+
+        stdout_target = subprocess.PIPE
+        preexec = None
+        reader_gone = None
+        if case.stdout_mode == CLOSED:
+            stdout_target = subprocess.DEVNULL
+            preexec = lambda: os.close(1)  # noqa: E731
+        elif case.stdout_mode == BROKEN:
+            reader, reader_gone = os.pipe()
+            os.close(reader)
+            stdout_target = reader_gone
+
+        try:
+            result = subprocess.run(
+                platform.command(program), input=platform.translate(case.stdin),
+                stdout=stdout_target, stderr=subprocess.PIPE, cwd=work,
+                preexec_fn=preexec, timeout=300)
+        except subprocess.TimeoutExpired:
+            return ["did not finish within 300 seconds"]
+        finally:
+            if reader_gone is not None:
+                os.close(reader_gone)
+
+        if result.returncode < 0 or result.returncode > 128:
+            problems.append(f"crashed: status {result.returncode}")
+        elif result.returncode != case.status:
+            problems.append(f"exit status: expected {case.status}, got {result.returncode}")
+
+        streams = [("standard output", case.stdout, result.stdout),
+                   ("standard error", case.stderr, result.stderr)]
+        for label, expected, actual in streams:
+            if expected is not None and platform.translate(expected) != actual:
+                problems.append(f"{label}: {first_difference(platform.translate(expected), actual)}")
+
+        for name, expected in case.files.items():
+            path = work / name
+            if expected == UNCHECKED:
+                continue
+            if expected == ABSENT:
+                if path.exists():
+                    problems.append(f"{name}: should not exist")
+            elif not path.is_file():
+                problems.append(f"{name}: missing")
+            else:
+                actual = path.read_bytes()
+                wanted = platform.translate(expected)
+                if actual != wanted:
+                    problems.append(f"{name}: {first_difference(wanted, actual)}")
+    return problems
+
+
+def main(cases, argv=None) -> int:
+    import argparse
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("program", help="the built program to test")
+    parser.add_argument("--wine", action="store_true", help="run a Windows program under Wine")
+    parser.add_argument("--only", help="run only the cases whose name contains this text")
+    args = parser.parse_args(argv)
+
+    platform = Platform(args.wine)
+    passed = failed = skipped = 0
+    for case in cases:
+        if args.only and args.only not in case.name:
+            continue
+        if case.posix_only and args.wine:
+            skipped += 1
+            continue
+        problems = run_case(os.path.abspath(args.program), case, platform)
+        if problems:
+            failed += 1
+            print(f"FAIL {case.name}")
+            for problem in problems:
+                print(f"     {problem}")
+        else:
+            passed += 1
+            print(f"ok   {case.name}")
+    summary = f"{passed} passed, {failed} failed"
+    print(summary + (f", {skipped} skipped" if skipped else ""))
+    sys.stdout.flush()
+    return 1 if failed or not passed else 0

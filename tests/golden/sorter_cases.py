@@ -1,0 +1,307 @@
+#!/usr/bin/env python3
+"""Golden transcripts for renumbrix.
+
+The fixed texts below are typed in by hand from the tool's documented
+dialogue and file formats; they are never taken from the program. The
+helpers at the bottom lay out a whole run from them, while each case states
+by hand what every line reads as: its ID, and its extension or rejection.
+"""
+
+import os
+import sys
+from pathlib import Path
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import ABSENT, BROKEN, CLOSED, UNCHECKED, Case, main, text  # noqa: E402
+
+# --- The dialogue --------------------------------------------------------------------------
+BANNER = text(
+    "Welcome To Sorting Script v1.0 Made By Korvath.Contact Email:korvath@example.com", "",
+    "For help look in ReadMe.If you find any type of bugs report back to me.Thanks in advance.", "",
+    "Note:After the process of each line, LINE PROCESSED text would get printed."
+    "If it doesn`t at the end line press Enter KEY. ", "",
+    "-" * 50 + "Starting Script" + "-" * 50, "", "")
+ASK_COUNT = text("Enter the Sorting IDE Obj(Lines) Amount:(Very Important.If wrong the program "
+                 "won`t function as intended.)", "")
+ASK_START = text("Enter the object ID starting point ID:", "")
+ASK_LINE = text("Enter the IDE lines:", "Line Processed", "")
+QUIT = "Press Any Key To Quit..."
+CLOSE = text("", "Sorted.ide Closed", "Sorted.log Closed", QUIT)
+CREATED = text("Created Sorted.ide file", "Created Sorted.log file")
+BAD_COUNT = text("Invaild Input!!! ~ Object ID Amount  "
+                 "    CLOSING   ~~~   Check Sorted.log for more info.", QUIT)
+BAD_START = text("Invaild Input!!! ~ Starting Point ID   "
+                 "    CLOSING   ~~~   Check Sorted.log for more info.", QUIT)
+BAD_LINE = text("Invaild Input!!! ~ Total IDE Line Amount & Entered IDE Line Amount Don`t Match"
+                "    ERROR!ERROR   ~~~   Check Sorted.log for more info.", QUIT)
+
+# --- Sorted.ide ----------------------------------------------------------------------------
+IDE_HEADER = text("#Item Defination File Created by Korvath`s Sorting Script.", "objs")
+IDE_TRAILER = text("end", "tobj", "end", "2dfx", "end")
+
+# --- Sorted.log ----------------------------------------------------------------------------
+LOG_HEADER = text("Starting Sorted.log", "", "IDE sorting script made by Korvath.", "")
+CRASHED = "~" * 15 + "Program Crashed" + "~" * 15
+ONLY_NUMBERS = "*****Only Normal Numbers Allowed, 0 to 999999.*****"
+DECLARED_WAS = "Your Entered Total Object ID(Line) Amount Was:   "
+
+
+def log_invalid_count(value):
+    return text(CRASHED, "*****Invalid Object ID Amount*****", "", f"{DECLARED_WAS}{value}",
+                ONLY_NUMBERS)
+
+
+def log_invalid_start(value):
+    return text(CRASHED, "*****Invalid Starting Point ID*****", "",
+                f"Your Entered Stating Point ID Was:   {value}", ONLY_NUMBERS)
+
+
+def log_mismatch(declared, entered):
+    return text(CRASHED, "*****Total IDE Line Amount & Entered IDE Line Amount Don`t Match*****",
+                f"{DECLARED_WAS}{declared}",
+                f"Your Inputted Total Object ID(Line) Amount Was:   {entered}+")
+
+
+def log_block(line_id, new_id, extension, updated):
+    return text("", "", b"Entered Line:           %d" % line_id + extension,
+                f"Object ID Detected:     {line_id}", f"Changed Object ID To:   {new_id}",
+                b"Line Extention:         " + extension, b"Updated Line:           " + updated,
+                "", "")
+
+
+def log_closing(entered):
+    return (text("Sorted.ide Closed", "Sorted.log Closed")
+            + ("-" * 30 + "Log Finished!" + "-" * 30).encode() + text(f"Total IDs Sorted:{entered}"))
+
+
+# --- Whole runs ----------------------------------------------------------------------------
+def accepted(line_id, extension=b""):
+    """A line whose ID was inside the range, with the bytes that followed it."""
+    return (line_id, extension if isinstance(extension, bytes) else extension.encode("latin-1"))
+
+
+def rejected(line_id):
+    """A line whose ID read gave a value outside the range (0 when it read nothing)."""
+    return (line_id, None)
+
+
+def completed(declared, start, lines, ide=None, ide_written=True, log_written=True):
+    """A run that took every declared line and reached its end."""
+    assert len(lines) == declared
+    stdout = BANNER + text("", "") + ASK_COUNT + ASK_START
+    stderr = CREATED
+    entries = IDE_HEADER
+    log = LOG_HEADER
+    for index, (line_id, extension) in enumerate(lines):
+        new_id = start + index
+        stdout += ASK_LINE
+        if extension is None:
+            stderr += BAD_LINE
+            log += log_mismatch(declared, index + 1)
+            updated = b"#%d" % new_id
+            extension = b""
+        else:
+            updated = b"%d" % new_id + extension
+        entries += updated + b"\n"
+        log += log_block(line_id, new_id, extension, updated)
+    stdout += text("_" * 30 + "Sorting Finished!" + "_" * 30, "", f"Total IDs Sorted:{declared}",
+                   "", "Special Thanks: Programmers around the globe.") + CLOSE
+    if not ide_written:
+        stderr += text("Unable to write Sorted.ide file")
+    if not log_written:
+        stderr += text("Unable to write Sorted.log file")
+    return dict(stdout=stdout, stderr=stderr, status=0 if ide_written and log_written else 1,
+                files={"Sorted.ide": entries + IDE_TRAILER if ide is None else ide,
+                       "Sorted.log": log + log_closing(declared)})
+
+
+def invalid_count(value):
+    return dict(stdout=BANNER + text("", "") + ASK_COUNT + CLOSE, stderr=CREATED + BAD_COUNT,
+                status=0, files={"Sorted.ide": IDE_HEADER,
+                                 "Sorted.log": LOG_HEADER + log_invalid_count(value)})
+
+
+def invalid_start(value):
+    return dict(stdout=BANNER + text("", "") + ASK_COUNT + ASK_START + CLOSE,
+                stderr=CREATED + BAD_START, status=0,
+                files={"Sorted.ide": IDE_HEADER,
+                       "Sorted.log": LOG_HEADER + log_invalid_start(value)})
+
+
+# --- Folder set-ups ------------------------------------------------------------------------
+def folder_named(name):
+    return lambda work: (work / name).mkdir()
+
+
+def link_to_full_device(name):
+    return lambda work: (work / name).symlink_to("/dev/full")
+
+
+def earlier_run_files(work: Path):
+    for name in ("Sorted.ide", "Sorted.log"):
+        (work / name).write_bytes(b"left over from an earlier run\n" * 1000)
+
+
+# The one transcript spelled out in full, byte for byte, as a user sees it.
+TWO_LINE_INPUT = b"2\n400\n150, chair, chairtxd, 100, 0\n151, table, tabletxd, 100, 0\n"
+TWO_LINE_STDOUT = b"""\
+Welcome To Sorting Script v1.0 Made By Korvath.Contact Email:korvath@example.com
+
+For help look in ReadMe.If you find any type of bugs report back to me.Thanks in advance.
+
+Note:After the process of each line, LINE PROCESSED text would get printed.If it doesn`t at the end line press Enter KEY. \n\
+\n\
+--------------------------------------------------Starting Script--------------------------------------------------
+
+
+
+
+Enter the Sorting IDE Obj(Lines) Amount:(Very Important.If wrong the program won`t function as intended.)
+
+Enter the object ID starting point ID:
+
+Enter the IDE lines:
+Line Processed
+
+Enter the IDE lines:
+Line Processed
+
+______________________________Sorting Finished!______________________________
+
+Total IDs Sorted:2
+
+Special Thanks: Programmers around the globe.
+
+Sorted.ide Closed
+Sorted.log Closed
+Press Any Key To Quit...
+"""
+TWO_LINE_STDERR = b"Created Sorted.ide file\nCreated Sorted.log file\n"
+TWO_LINE_IDE = b"""\
+#Item Defination File Created by Korvath`s Sorting Script.
+objs
+400, chair, chairtxd, 100, 0
+401, table, tabletxd, 100, 0
+end
+tobj
+end
+2dfx
+end
+"""
+TWO_LINE_LOG = b"""\
+Starting Sorted.log
+
+IDE sorting script made by Korvath.
+
+
+
+Entered Line:           150, chair, chairtxd, 100, 0
+Object ID Detected:     150
+Changed Object ID To:   400
+Line Extention:         , chair, chairtxd, 100, 0
+Updated Line:           400, chair, chairtxd, 100, 0
+
+
+
+
+Entered Line:           151, table, tabletxd, 100, 0
+Object ID Detected:     151
+Changed Object ID To:   401
+Line Extention:         , table, tabletxd, 100, 0
+Updated Line:           401, table, tabletxd, 100, 0
+
+
+Sorted.ide Closed
+Sorted.log Closed
+------------------------------Log Finished!------------------------------Total IDs Sorted:2
+"""
+TWO_LINE_FILES = {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": TWO_LINE_LOG}
+
+CHAIR = ", chair, chairtxd, 100, 0"
+
+CASES = [
+    Case("completed two-line run, spelled out", TWO_LINE_INPUT, TWO_LINE_STDOUT, TWO_LINE_STDERR,
+         0, TWO_LINE_FILES),
+    Case("earlier Sorted.ide and Sorted.log are replaced", TWO_LINE_INPUT, TWO_LINE_STDOUT,
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, setup=earlier_run_files),
+
+    # The two questions.
+    Case("declared count not a number", b"abc\n400\n", **invalid_count(0)),
+    Case("declared count 0", b"0\n400\n", **invalid_count(0)),
+    Case("declared count 999999", b"999999\n400\n", **invalid_count(999999)),
+    Case("declared count negative", b"-3\n400\n", **invalid_count(-3)),
+    Case("declared count of eleven digits", b"12345678901\n400\n", **invalid_count(2147483647)),
+    Case("no input at all", b"", **invalid_count(0)),
+    Case("declared count 999998 is accepted", b"999998\nabc\n", **invalid_start(0)),
+    Case("starting ID 0", b"2\n0\n150, a\n", **invalid_start(0)),
+    Case("starting ID 999999", b"2\n999999\n", **invalid_start(999999)),
+    Case("input ends after the declared count", b"2", **invalid_start(0)),
+    Case("leading zeros and blanks in the answers", b"  002 \n\t0400\n150,a\n151,b\n",
+         **completed(2, 400, [accepted(150, ",a"), accepted(151, ",b")])),
+
+    # Reading the lines.
+    Case("leading blanks, a bare ID and blank lines between lines",
+         b"3\n400\n   150,x\n151\n\n\n  \n152" + CHAIR.encode() + b"\n",
+         **completed(3, 400, [accepted(150, ",x"), accepted(151), accepted(152, CHAIR)])),
+    Case("plus sign and the top of the range are accepted", b"2\n400\n+7, a\n999998, b\n",
+         **completed(2, 400, [accepted(7, ", a"), accepted(999998, ", b")])),
+    Case("ID 1 and leading zeros", b"2\n1\n1,a\n007,b\n",
+         **completed(2, 1, [accepted(1, ",a"), accepted(7, ",b")])),
+    Case("negative ID is rejected and stops reading", b"3\n400\n-5, a\n150, b\n",
+         **completed(3, 400, [rejected(-5), rejected(0), rejected(0)])),
+    Case("ID 0 is rejected and its rest is read as the next ID", b"2\n400\n0, a\n150, b\n",
+         **completed(2, 400, [rejected(0), rejected(0)])),
+    Case("ID 999999 is rejected and the number behind it is the next ID",
+         b"2\n400\n999999 42, x\n150, y\n",
+         **completed(2, 400, [rejected(999999), accepted(42, ", x")])),
+    Case("eleven-digit ID stores the largest value and stops reading",
+         b"3\n400\n12345678901, a\n150, b\n",
+         **completed(3, 400, [rejected(2147483647), rejected(0), rejected(0)])),
+    Case("eleven-digit negative ID stores the smallest value", b"1\n400\n-12345678901, a\n",
+         **completed(1, 400, [rejected(-2147483648)])),
+    Case("section keyword mid-block", b"4\n400\n150, a\nobjs\n151, b\nend\n",
+         **completed(4, 400, [accepted(150, ", a"), rejected(0), rejected(0), rejected(0)])),
+    Case("comment line where an ID is expected", b"2\n400\n# note\n150, a\n",
+         **completed(2, 400, [rejected(0), rejected(0)])),
+    Case("fewer lines than declared, then end of input", b"3\n400\n150, a\n",
+         **completed(3, 400, [accepted(150, ", a"), rejected(0), rejected(0)])),
+    Case("more lines than declared", b"1\n400\n150, a\n151, b\n152, c\n",
+         **completed(1, 400, [accepted(150, ", a")])),
+    Case("last line without a line break", b"2\n400\n150, a\n151, b",
+         **completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")])),
+    Case("input ends right behind the last ID", b"2\n400\n150, a\n151",
+         **completed(2, 400, [accepted(150, ", a"), accepted(151)])),
+    Case("rest of the line kept byte for byte",
+         b"3\n400\n150,\tchair  \r\n151, \x00nul\x00\n152, \xff\xfe caf\xc3\xa9 \x80\n",
+         **completed(3, 400, [accepted(150, ",\tchair  \r"), accepted(151, b", \x00nul\x00"),
+                              accepted(152, b", \xff\xfe caf\xc3\xa9 \x80")]),
+         posix_only=True),
+    Case("text right behind the ID", b"1\n400\n150abc\n", **completed(1, 400, [accepted(150, "abc")])),
+    Case("new IDs run past the top of the range", b"2\n999998\n150, a\n151, b\n",
+         **completed(2, 999998, [accepted(150, ", a"), accepted(151, ", b")])),
+
+    # Files that cannot be created or written.
+    Case("Sorted.ide cannot be created", TWO_LINE_INPUT, BANNER,
+         text("Unable to create Sorted.ide file"), 1,
+         {"Sorted.ide": UNCHECKED, "Sorted.log": ABSENT}, setup=folder_named("Sorted.ide")),
+    Case("Sorted.log cannot be created", TWO_LINE_INPUT, BANNER,
+         text("Created Sorted.ide file", "Unable to create sorted.log file"), 1,
+         {"Sorted.ide": IDE_HEADER, "Sorted.log": UNCHECKED}, setup=folder_named("Sorted.log")),
+    Case("disk full under Sorted.ide", TWO_LINE_INPUT,
+         **completed(2, 400, [accepted(150, CHAIR), accepted(151, ", table, tabletxd, 100, 0")],
+                     ide=UNCHECKED, ide_written=False),
+         setup=link_to_full_device("Sorted.ide"), posix_only=True),
+    Case("disk full under Sorted.log", TWO_LINE_INPUT,
+         stdout=TWO_LINE_STDOUT, stderr=TWO_LINE_STDERR + text("Unable to write Sorted.log file"),
+         status=1, files={"Sorted.ide": TWO_LINE_IDE, "Sorted.log": UNCHECKED},
+         setup=link_to_full_device("Sorted.log"), posix_only=True),
+
+    # A console reader that went away does not cut the run short.
+    Case("standard output closed", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0, TWO_LINE_FILES,
+         stdout_mode=CLOSED, posix_only=True),
+    Case("standard output a broken pipe", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0,
+         TWO_LINE_FILES, stdout_mode=BROKEN, posix_only=True),
+]
+
+if __name__ == "__main__":
+    sys.exit(main(CASES))
