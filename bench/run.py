@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""Speed and memory benchmark for renumbrix and tallyrun.
+
+Builds both programs in release mode and the two C floors beside them, makes
+realistic input, then runs each program and its floor in turn, several times,
+with console output discarded. Prints the median wall time of each, their
+ratio, and peak memory; the floors write the same bytes with the same calls,
+which is checked once before timing.
+"""
+
+import argparse
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+TIME_TARGET = 1.15       # at most this many times the floor's median
+MEMORY_TARGET_MIB = 16   # peak memory of a run with ordinary lines
+
+
+def build(build_dir: Path) -> dict:
+    subprocess.run(["cmake", "-S", ROOT, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release",
+                    "-DBUILD_TESTING=OFF"], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", build_dir, "--parallel"], check=True,
+                   stdout=subprocess.DEVNULL)
+    programs = {"renumbrix": build_dir / "renumbrix", "tallyrun": build_dir / "tallyrun"}
+    for floor in ("floor_sorter", "floor_counter"):
+        subprocess.run(["cc", "-O2", "-o", build_dir / floor, ROOT / "bench" / f"{floor}.c"],
+                       check=True)
+        programs[floor] = build_dir / floor
+    return programs
+
+
+def definition_lines(count: int) -> bytes:
+    """Object definition lines of the usual shape: ID, model, texture dictionary, draw
+    distance, flags."""
+    rng = random.Random(1)
+    things = ["chair", "table", "lamp", "crate", "barrel", "fence", "bench", "sign", "tree"]
+    places = ["lae", "sfn", "lvs", "cunte", "vgn", "ce", "des"]
+    lines = []
+    for index in range(count):
+        model = f"{rng.choice(places)}_{rng.choice(things)}{rng.randrange(100):02d}"
+        txd = f"{rng.choice(places)}_{rng.choice(things)}txd"
+        lines.append(f"{1500 + index}, {model}, {txd}, {rng.choice([50, 100, 150, 299])}, "
+                     f"{rng.choice([0, 4, 128, 2097152])}\n")
+    return "".join(lines).encode()
+
+
+def run(program: Path, stdin: Path, work: Path, stdout=subprocess.DEVNULL):
+    """Runs once; returns wall seconds and peak resident memory in MiB. GNU time starts
+    the program, so the peak is the program's own and not that of a copy of this script."""
+    report = work / "time-report"
+    with open(stdin, "rb") as source:
+        started = time.perf_counter()
+        status = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", str(report), str(program)],
+                                stdin=source, stdout=stdout, stderr=subprocess.DEVNULL,
+                                cwd=work).returncode
+        elapsed = time.perf_counter() - started
+    if status != 0:
+        sys.exit(f"{program.name} ended with status {status}")
+    return elapsed, int(report.read_text().split()[-1]) / 1024
+
+
+def same_output(a: Path, b: Path, names) -> bool:
+    return all((a / name).read_bytes() == (b / name).read_bytes() for name in names)
+
+
+def compare(title, program, floor, stdin, scratch, runs, files):
+    """Checks both write the same bytes, then times them alternately."""
+    mine, theirs = scratch / "program", scratch / "floor"
+    for folder, binary in ((mine, program), (theirs, floor)):
+        folder.mkdir(parents=True, exist_ok=True)
+        with open(folder / "console", "wb") as console:
+            run(binary, stdin, folder, stdout=console)
+    if not same_output(mine, theirs, ["console", *files]):
+        sys.exit(f"{title}: the floor does not write the same bytes as {program.name}")
+
+    times, floor_times, peaks = [], [], []
+    for _ in range(runs):
+        elapsed, peak = run(program, stdin, mine)
+        times.append(elapsed)
+        peaks.append(peak)
+        floor_times.append(run(floor, stdin, theirs)[0])
+    median, floor_median = statistics.median(times), statistics.median(floor_times)
+    ratio = median / floor_median
+    print(f"{title}: {program.name} median {median:.3f} s, floor median {floor_median:.3f} s, "
+          f"ratio {ratio:.3f} (target {TIME_TARGET}), peak memory {max(peaks):.1f} MiB")
+    return ratio <= TIME_TARGET and max(peaks) < MEMORY_TARGET_MIB
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build-dir", default=str(ROOT / "build-bench"))
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--lines", type=int, default=999998)
+    args = parser.parse_args()
+
+    programs = build(Path(args.build_dir))
+    scratch = Path(tempfile.mkdtemp(prefix="renumbrix-bench-"))
+    try:
+        block = definition_lines(args.lines)
+        sorter_input = scratch / "sorter-input"
+        sorter_input.write_bytes(b"%d\n1000\n" % args.lines + block)
+        counter_input = scratch / "counter-input"
+        counter_input.write_bytes(block + definition_lines(1000000 - args.lines)
+                                  if args.lines < 1000000 else block)
+        print(f"input: {args.lines} definition lines, {len(block) / 2**20:.1f} MiB; "
+              f"{args.runs} runs each, alternating with the floor")
+
+        met = compare("renumbrix", programs["renumbrix"], programs["floor_sorter"], sorter_input,
+                      scratch / "sorter", args.runs, ["Sorted.ide", "Sorted.log"])
+        met &= compare("tallyrun", programs["tallyrun"], programs["floor_counter"],
+                       counter_input, scratch / "counter", args.runs, [])
+
+        # Memory must not grow with the number of lines; one huge line may cost its size.
+        for label, data in (("1,000 lines", b"1000\n1000\n" + definition_lines(1000)),
+                            ("one 64 MiB line", b"1\n1000\n150, " + b"x" * (64 << 20) + b"\n")):
+            path = scratch / "memory-input"
+            path.write_bytes(data)
+            folder = scratch / "memory"
+            folder.mkdir(exist_ok=True)
+            print(f"renumbrix peak memory with {label}: {run(programs['renumbrix'], path, folder)[1]:.1f} MiB")
+    finally:
+        shutil.rmtree(scratch)
+    print("targets met" if met else "targets MISSED")
+    return 0 if met else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
