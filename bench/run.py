@@ -47,7 +47,7 @@ def definition_lines(count: int) -> bytes:
     for index in range(count):
         model = f"{rng.choice(places)}_{rng.choice(things)}{rng.randrange(100):02d}"
         txd = f"{rng.choice(places)}_{rng.choice(things)}txd"
-        lines.append(f"{1500 + index}, {model}, {txd}, {rng.choice([50, 100, 150, 299])}, "
+        lines.append(f"{rng.randrange(600, 20000)}, {model}, {txd}, {rng.choice([50, 100, 150, 299])}, "
                      f"{rng.choice([0, 4, 128, 2097152])}\n")
     return "".join(lines).encode()
 
