@@ -52,11 +52,10 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
     counted("a single unterminated line", b"x", 1),
     counted("a line of several megabytes counts once", b"150, " + b"x" * (5 << 20) + b"\n151\n", 2),
     counted("many lines cross the read buffer", b"150, chair, chairtxd, 100, 0\n" * 20000, 20000),
-    counted("CR LF line ends keep the count", b"150, a\r\n151, b\r\n", 2, posix_only=True),
-    counted("bytes of any value are not parsed", b"\x00\xff\r\x1b[2J\n#objs\n", 2,
-            posix_only=True),
+    counted("CR LF line ends keep the count", b"150, a\r\n151, b\r\n", 2),
+    counted("bytes of any value are not parsed", b"\x00\xff\r\x1b[2J\n#objs\n", 2),
     Case("standard output a broken pipe", b"150, a\n151, b\n", None, BANNER, 0,
-         stdout_mode=BROKEN, posix_only=True),
+         stdout_mode=BROKEN),
 ]
 
 if __name__ == "__main__":

@@ -274,8 +274,7 @@ CASES = [
     Case("rest of the line kept byte for byte",
          b"3\n400\n150,\tchair  \r\n151, \x00nul\x00\n152, \xff\xfe caf\xc3\xa9 \x80\n",
          **completed(3, 400, [accepted(150, ",\tchair  \r"), accepted(151, b", \x00nul\x00"),
-                              accepted(152, b", \xff\xfe caf\xc3\xa9 \x80")]),
-         posix_only=True),
+                              accepted(152, b", \xff\xfe caf\xc3\xa9 \x80")])),
     Case("text right behind the ID", b"1\n400\n150abc\n", **completed(1, 400, [accepted(150, "abc")])),
     Case("new IDs run past the top of the range", b"2\n999998\n150, a\n151, b\n",
          **completed(2, 999998, [accepted(150, ", a"), accepted(151, ", b")])),
@@ -290,17 +289,17 @@ CASES = [
     Case("disk full under Sorted.ide", TWO_LINE_INPUT,
          **completed(2, 400, [accepted(150, CHAIR), accepted(151, ", table, tabletxd, 100, 0")],
                      ide=UNCHECKED, ide_written=False),
-         setup=link_to_full_device("Sorted.ide"), posix_only=True),
+         setup=link_to_full_device("Sorted.ide")),
     Case("disk full under Sorted.log", TWO_LINE_INPUT,
          stdout=TWO_LINE_STDOUT, stderr=TWO_LINE_STDERR + text("Unable to write Sorted.log file"),
          status=1, files={"Sorted.ide": TWO_LINE_IDE, "Sorted.log": UNCHECKED},
-         setup=link_to_full_device("Sorted.log"), posix_only=True),
+         setup=link_to_full_device("Sorted.log")),
 
     # A console reader that went away does not cut the run short.
     Case("standard output closed", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0, TWO_LINE_FILES,
-         stdout_mode=CLOSED, posix_only=True),
+         stdout_mode=CLOSED),
     Case("standard output a broken pipe", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0,
-         TWO_LINE_FILES, stdout_mode=BROKEN, posix_only=True),
+         TWO_LINE_FILES, stdout_mode=BROKEN),
 ]
 
 if __name__ == "__main__":
