@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <csignal>
 #include <fcntl.h>
@@ -54,7 +55,22 @@ bool closeFile(int fd) {
     return _close(fd) == 0;
 }
 
-void prepareConsole() {}
+void prepareConsole() {
+    // A program started without some standard handle may find the runtime's
+    // descriptor for it free, and the next file opened would take it. The
+    // handles are asked for directly, which no runtime check can trip over.
+    const DWORD standardHandles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    for (int fd = kStandardInput; fd <= kStandardError; ++fd) {
+        const HANDLE handle = GetStdHandle(standardHandles[fd]);
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+            const int nul = _open("NUL", fd == kStandardInput ? _O_RDONLY : _O_WRONLY);
+            if (nul > fd) {
+                _dup2(nul, fd);
+                _close(nul);
+            }
+        }
+    }
+}
 
 #else
 

@@ -5,7 +5,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import BROKEN, Case, main, text  # noqa: E402
+from harness import BROKEN, CLOSED, NULL_DEVICE, Case, main, text  # noqa: E402
 
 BANNER = text(
     "Line Counter made by Korvath | Contact: korvath@example.com", "", "",
@@ -50,12 +50,18 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
     counted("a line of blanks counts", b"   \t  \n150, a\n", 2),
     counted("last line without a line break", b"150, a\n151, b", 2),
     counted("a single unterminated line", b"x", 1),
-    counted("a line of several megabytes counts once", b"150, " + b"x" * (5 << 20) + b"\n151\n", 2),
+    counted("a line of 64 MiB counts once", b"150, " + b"x" * (64 << 20) + b"\n151\n", 2),
     counted("many lines cross the read buffer", b"150, chair, chairtxd, 100, 0\n" * 20000, 20000),
     counted("CR LF line ends keep the count", b"150, a\r\n151, b\r\n", 2),
     counted("bytes of any value are not parsed", b"\x00\xff\r\x1b[2J\n#objs\n", 2),
+    counted("console input from the null device", b"", 0, stdin_mode=NULL_DEVICE),
+    counted("console input closed", b"", 0, stdin_mode=CLOSED),
     Case("standard output a broken pipe", b"150, a\n151, b\n", None, BANNER, 0,
          stdout_mode=BROKEN),
+    Case("standard output closed", b"150, a\n151, b\n", None, BANNER, 0, stdout_mode=CLOSED),
+    Case("standard error closed", b"150, a\n151, b\n", totals(2), None, 0, stderr_mode=CLOSED),
+    Case("standard error a broken pipe", b"150, a\n151, b\n", totals(2), None, 0,
+         stderr_mode=BROKEN),
 ]
 
 if __name__ == "__main__":

@@ -12,7 +12,8 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import ABSENT, BROKEN, CLOSED, UNCHECKED, Case, main, text  # noqa: E402
+from harness import (ABSENT, BROKEN, CLOSED, NULL_DEVICE, UNCHECKED, Case, main,  # noqa: E402
+                     text)
 
 # --- The dialogue --------------------------------------------------------------------------
 BANNER = text(
@@ -88,31 +89,32 @@ def rejected(line_id):
 def completed(declared, start, lines, ide=None, ide_written=True, log_written=True):
     """A run that took every declared line and reached its end."""
     assert len(lines) == declared
-    stdout = BANNER + text("", "") + ASK_COUNT + ASK_START
-    stderr = CREATED
-    entries = IDE_HEADER
-    log = LOG_HEADER
+    stdout, stderr, entries, log = [BANNER, text("", ""), ASK_COUNT, ASK_START], [CREATED], \
+        [IDE_HEADER], [LOG_HEADER]
     for index, (line_id, extension) in enumerate(lines):
         new_id = start + index
-        stdout += ASK_LINE
+        stdout.append(ASK_LINE)
         if extension is None:
-            stderr += BAD_LINE
-            log += log_mismatch(declared, index + 1)
+            stderr.append(BAD_LINE)
+            log.append(log_mismatch(declared, index + 1))
             updated = b"#%d" % new_id
             extension = b""
         else:
             updated = b"%d" % new_id + extension
-        entries += updated + b"\n"
-        log += log_block(line_id, new_id, extension, updated)
-    stdout += text("_" * 30 + "Sorting Finished!" + "_" * 30, "", f"Total IDs Sorted:{declared}",
-                   "", "Special Thanks: Programmers around the globe.") + CLOSE
+        entries.append(updated + b"\n")
+        log.append(log_block(line_id, new_id, extension, updated))
+    stdout.append(text("_" * 30 + "Sorting Finished!" + "_" * 30, "", f"Total IDs Sorted:{declared}",
+                       "", "Special Thanks: Programmers around the globe.") + CLOSE)
     if not ide_written:
-        stderr += text("Unable to write Sorted.ide file")
+        stderr.append(text("Unable to write Sorted.ide file"))
     if not log_written:
-        stderr += text("Unable to write Sorted.log file")
-    return dict(stdout=stdout, stderr=stderr, status=0 if ide_written and log_written else 1,
-                files={"Sorted.ide": entries + IDE_TRAILER if ide is None else ide,
-                       "Sorted.log": log + log_closing(declared)})
+        stderr.append(text("Unable to write Sorted.log file"))
+    entries.append(IDE_TRAILER)
+    log.append(log_closing(declared))
+    return dict(stdout=b"".join(stdout), stderr=b"".join(stderr),
+                status=0 if ide_written and log_written else 1,
+                files={"Sorted.ide": b"".join(entries) if ide is None else ide,
+                       "Sorted.log": b"".join(log)})
 
 
 def invalid_count(value):
@@ -135,6 +137,13 @@ def folder_named(name):
 
 def link_to_full_device(name):
     return lambda work: (work / name).symlink_to("/dev/full")
+
+
+def read_only_file(name):
+    def setup(work: Path):
+        (work / name).write_bytes(b"write-protected\n")
+        (work / name).chmod(0o444)
+    return setup
 
 
 def earlier_run_files(work: Path):
@@ -219,6 +228,23 @@ TWO_LINE_FILES = {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": TWO_LINE_LOG}
 
 CHAIR = ", chair, chairtxd, 100, 0"
 
+# Write protection does not stop the superuser, who may replace the file.
+AS_SUPERUSER = hasattr(os, "geteuid") and os.geteuid() == 0
+
+
+def read_only(name, missing_log_message):
+    if AS_SUPERUSER:
+        return dict(stdout=TWO_LINE_STDOUT, stderr=TWO_LINE_STDERR, status=0, files=TWO_LINE_FILES)
+    if name == "Sorted.ide":
+        return dict(stdout=BANNER, stderr=text("Unable to create Sorted.ide file"), status=1,
+                    files={"Sorted.log": ABSENT})
+    return dict(stdout=BANNER, stderr=text("Created Sorted.ide file", missing_log_message),
+                status=1, files={"Sorted.ide": IDE_HEADER})
+
+
+HUGE_LINE = b", " + b"x" * (64 << 20)
+MOST_LINES = 999998
+
 CASES = [
     Case("completed two-line run, spelled out", TWO_LINE_INPUT, TWO_LINE_STDOUT, TWO_LINE_STDERR,
          0, TWO_LINE_FILES),
@@ -295,11 +321,39 @@ CASES = [
          status=1, files={"Sorted.ide": TWO_LINE_IDE, "Sorted.log": UNCHECKED},
          setup=link_to_full_device("Sorted.log")),
 
+    Case("Sorted.ide read-only", TWO_LINE_INPUT, **read_only("Sorted.ide", None),
+         setup=read_only_file("Sorted.ide")),
+    Case("Sorted.log read-only", TWO_LINE_INPUT,
+         **read_only("Sorted.log", "Unable to create sorted.log file"),
+         setup=read_only_file("Sorted.log")),
+    Case("both files on a full disk", TWO_LINE_INPUT,
+         stdout=TWO_LINE_STDOUT,
+         stderr=TWO_LINE_STDERR + text("Unable to write Sorted.ide file",
+                                       "Unable to write Sorted.log file"),
+         status=1, files={"Sorted.ide": UNCHECKED, "Sorted.log": UNCHECKED},
+         setup=lambda work: [link_to_full_device(name)(work) for name in ("Sorted.ide", "Sorted.log")]),
+
+    # Hostile input.
+    Case("a UTF-8 byte-order mark before the count is not a number",
+         b"\xef\xbb\xbf" + TWO_LINE_INPUT, **invalid_count(0)),
+    Case("a line of 64 MiB is kept whole", b"2\n400\n150" + HUGE_LINE + b"\n151, b\n",
+         **completed(2, 400, [accepted(150, HUGE_LINE), accepted(151, ", b")])),
+    Case("declared count 999998, then end of input: every line reported at once",
+         b"%d\n400\n" % MOST_LINES, **completed(MOST_LINES, 400, [rejected(0)] * MOST_LINES)),
+    Case("console input from the null device", b"", stdin_mode=NULL_DEVICE, **invalid_count(0)),
+    Case("console input closed", b"", stdin_mode=CLOSED, **invalid_count(0)),
+
     # A console reader that went away does not cut the run short.
     Case("standard output closed", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0, TWO_LINE_FILES,
          stdout_mode=CLOSED),
     Case("standard output a broken pipe", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0,
          TWO_LINE_FILES, stdout_mode=BROKEN),
+    Case("standard error closed while lines are rejected", b"2\n400\n0, a\n",
+         stderr_mode=CLOSED, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
+    Case("standard error a broken pipe while lines are rejected", b"2\n400\n0, a\n",
+         stderr_mode=BROKEN, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
+    Case("every console stream closed", TWO_LINE_INPUT, None, None, 0, TWO_LINE_FILES,
+         stdout_mode=CLOSED, stderr_mode=CLOSED),
 ]
 
 if __name__ == "__main__":

@@ -1,0 +1,147 @@
+// Drives a whole sorting run in process over arbitrary console input and
+// checks what it leaves in Sorted.ide and Sorted.log. The files are written
+// to a scratch folder; console output goes to the null device.
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "id_line_reader.hpp"
+#include "input_reader.hpp"
+#include "sorting_run.hpp"
+
+namespace {
+
+// Runs with more lines than this are skipped to keep every run fast; the
+// rules for a line do not depend on how many there are.
+constexpr std::int32_t kMostLinesRun = 300;
+
+constexpr std::string_view kIdeHeader[] = {
+    "#Item Defination File Created by Korvath`s Sorting Script.", "objs"};
+constexpr std::string_view kIdeTrailer[] = {"end", "tobj", "end", "2dfx", "end"};
+constexpr std::string_view kBlockStart = "Entered Line:           ";
+
+int nullDevice = -1;
+
+void fail(const char* what) {
+    std::fprintf(stderr, "fuzz_sorting_run: %s\n", what);
+    std::abort();
+}
+
+void check(bool condition, const char* what) {
+    if (!condition) {
+        fail(what);
+    }
+}
+
+int inputFrom(const std::uint8_t* data, std::size_t size) {
+    const int fd = memfd_create("console-input", 0);
+    check(fd >= 0, "cannot make an input file");
+    check(write(fd, data, size) == static_cast<ssize_t>(size), "cannot fill the input file");
+    lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+std::vector<std::string> linesOf(const char* name) {
+    std::ifstream file(name, std::ios::binary);
+    const std::string content{std::istreambuf_iterator<char>(file), {}};
+    check(content.empty() || content.back() == '\n', "a file does not end with a line break");
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = content.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.emplace_back(content, start, end - start);
+    }
+    return lines;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The bytes an accepted entry carries must be what followed an ID on an
+// input line: right behind a digit, running to a line break or the end of
+// input. Entries come from the input in order, so the search moves forward.
+void checkCarriedBytes(std::string_view input, std::size_t& cursor, std::string_view extension) {
+    for (std::size_t at = input.find(extension, cursor); at != std::string_view::npos;
+         at = input.find(extension, at + 1)) {
+        const std::size_t end = at + extension.size();
+        if (at > 0 && isDigit(input[at - 1]) && (end == input.size() || input[end] == '\n')) {
+            cursor = end;
+            return;
+        }
+    }
+    fail("an entry carries bytes that did not follow an ID on an input line");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char folder[] = "/tmp/fuzz_sorting_run.XXXXXX";
+    check(mkdtemp(folder) != nullptr && chdir(folder) == 0, "cannot enter a scratch folder");
+    nullDevice = open("/dev/null", O_WRONLY);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The first two numbers, read the way the run reads them.
+    std::int32_t declared = 0;
+    std::int32_t start = 0;
+    {
+        const int fd = inputFrom(data, size);
+        InputReader input(fd);
+        IdLineReader reader(input);
+        reader.readIdNumber(declared);
+        reader.readIdNumber(start);
+        close(fd);
+    }
+    const bool sorting = isInIdRange(declared) && isInIdRange(start);
+    if (sorting && declared > kMostLinesRun) {
+        return -1;
+    }
+
+    const int fd = inputFrom(data, size);
+    const int status = runSorting(ConsoleStreams{fd, nullDevice, nullDevice});
+    close(fd);
+    check(status == 0, "a run in a writable folder did not end with status 0");
+
+    const std::vector<std::string> ide = linesOf("Sorted.ide");
+    const std::vector<std::string> log = linesOf("Sorted.log");
+    const std::size_t entries = sorting ? static_cast<std::size_t>(declared) : 0;
+    check(ide.size() == 2 + entries + (sorting ? 5 : 0), "Sorted.ide has the wrong number of lines");
+    check(ide[0] == kIdeHeader[0] && ide[1] == kIdeHeader[1], "Sorted.ide header");
+
+    std::size_t blocks = 0;
+    for (const std::string& line : log) {
+        blocks += std::string_view(line).substr(0, kBlockStart.size()) == kBlockStart;
+    }
+    check(blocks == entries, "Sorted.log does not hold one line block per declared line");
+    if (!sorting) {
+        return 0;
+    }
+
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::size_t cursor = 0;
+    for (std::size_t index = 0; index < entries; ++index) {
+        const std::string& entry = ide[2 + index];
+        const std::string newId = std::to_string(start + static_cast<std::int32_t>(index));
+        if (entry == "#" + newId) {
+            continue;
+        }
+        check(entry.compare(0, newId.size(), newId) == 0, "an entry does not begin with its new ID");
+        checkCarriedBytes(input, cursor, std::string_view(entry).substr(newId.size()));
+    }
+    for (std::size_t index = 0; index < 5; ++index) {
+        check(ide[2 + entries + index] == kIdeTrailer[index], "Sorted.ide trailer");
+    }
+    return 0;
+}
