@@ -1,6 +1,8 @@
 // Drives a whole sorting run in process over arbitrary console input and
-// checks what it leaves in Sorted.ide and Sorted.log. The files are written
-// to a scratch folder; console output goes to the null device.
+// checks what it leaves in Sorted.ide and Sorted.log. The run writes its files
+// into the current folder, so the target moves into a scratch folder of its
+// own at start-up: give it corpus and artifact paths that are absolute.
+// Console output goes to the null device.
 
 #include <fcntl.h>
 #include <sys/mman.h>

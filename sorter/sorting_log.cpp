@@ -15,20 +15,20 @@ void SortingLog::logRunHeader() {
 }
 
 void SortingLog::logInvalidCount(std::int32_t declared) {
-    LineWriter& log = file_.writer();
-    log.line(text::kLogCrashed);
-    log.line(text::kLogInvalidCount);
-    log.line();
-    log.line(text::kLogDeclaredWas, declared);
-    log.line(text::kLogOnlyNumbers);
+    logInvalidAnswer(text::kLogInvalidCount, text::kLogDeclaredWas, declared);
 }
 
 void SortingLog::logInvalidStart(std::int32_t start) {
+    logInvalidAnswer(text::kLogInvalidStart, text::kLogStartWas, start);
+}
+
+void SortingLog::logInvalidAnswer(std::string_view heading, std::string_view label,
+                                  std::int32_t answer) {
     LineWriter& log = file_.writer();
     log.line(text::kLogCrashed);
-    log.line(text::kLogInvalidStart);
+    log.line(heading);
     log.line();
-    log.line(text::kLogStartWas, start);
+    log.line(label, answer);
     log.line(text::kLogOnlyNumbers);
 }
 

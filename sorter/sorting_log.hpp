@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "line_record.hpp"
 #include "output_file.hpp"
@@ -21,5 +22,8 @@ public:
     bool closeSortingLog();
 
 private:
+    // The group for a refused answer to one of the two questions.
+    void logInvalidAnswer(std::string_view heading, std::string_view label, std::int32_t answer);
+
     OutputFile file_;
 };

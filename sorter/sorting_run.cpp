@@ -52,6 +52,16 @@ int closeRun(Run& run) {
     return ideWritten && logWritten ? kExitSuccess : kExitFailure;
 }
 
+// An answer outside the ID range ends the run before any line is read. The
+// files stay as they are, without their closing records.
+template <typename LogRecord>
+int endEarly(Run& run, std::string_view complaint, LogRecord logRecord) {
+    run.err.line(complaint, text::kClosingNotice);
+    logRecord();
+    run.err.line(text::kQuitHint);
+    return closeRun(run);
+}
+
 // Asks one question and reads its answer. An answer that never came (input
 // already over) leaves 0, which the range test refuses.
 std::int32_t ask(Run& run, IdLineReader& reader, std::string_view question) {
@@ -123,18 +133,12 @@ int runSorting(const ConsoleStreams& console) {
 
     const std::int32_t declared = ask(run, reader, text::kAskCount);
     if (!isInIdRange(declared)) {
-        run.err.line(text::kBadCount, text::kClosingNotice);
-        run.log.logInvalidCount(declared);
-        run.err.line(text::kQuitHint);
-        return closeRun(run);
+        return endEarly(run, text::kBadCount, [&] { run.log.logInvalidCount(declared); });
     }
 
     const std::int32_t start = ask(run, reader, text::kAskStart);
     if (!isInIdRange(start)) {
-        run.err.line(text::kBadStart, text::kClosingNotice);
-        run.log.logInvalidStart(start);
-        run.err.line(text::kQuitHint);
-        return closeRun(run);
+        return endEarly(run, text::kBadStart, [&] { run.log.logInvalidStart(start); });
     }
 
     const std::int32_t entered = sortLines(run, reader, declared, start);
