@@ -26,7 +26,7 @@ int runLineCounter(const ConsoleStreams& console) {
     // length or number of lines. A last line without a line break still
     // counts once the input ends. The total is 64-bit so that an endless
     // feed cannot wrap it around.
-    InputReader input(console.input);
+    InputReader input(console.input, {&err, text::kInputNotRead});
     LineWriter out(console.output);
     std::int64_t total = 0;
     while (input.peek() != InputReader::kEnd) {
@@ -34,5 +34,5 @@ int runLineCounter(const ConsoleStreams& console) {
         ++total;
         out.line(text::kTotal, total);
     }
-    return 0;
+    return input.readFailed() ? 1 : 0;
 }

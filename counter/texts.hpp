@@ -27,4 +27,7 @@ constexpr std::string_view kTotal =
     "- - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - "
     "Total Lines:  ";
 
+// Shown when console input fails for a reason other than its end.
+constexpr std::string_view kInputNotRead = "Unable to read console input";
+
 }  // namespace text

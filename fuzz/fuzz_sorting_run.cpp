@@ -34,6 +34,7 @@ constexpr std::string_view kIdeTrailer[] = {"end", "tobj", "end", "2dfx", "end"}
 constexpr std::string_view kBlockStart = "Entered Line:           ";
 
 int nullDevice = -1;
+char scratchFolder[] = "/tmp/fuzz_sorting_run.XXXXXX";
 
 void fail(const char* what) {
     std::fprintf(stderr, "fuzz_sorting_run: %s\n", what);
@@ -87,9 +88,20 @@ void checkCarriedBytes(std::string_view input, std::size_t& cursor, std::string_
 
 }  // namespace
 
+// The scratch folder goes when the fuzzer ends normally; after a finding it
+// stays, holding the files of the failing run.
+void removeScratchFolder() {
+    std::remove("Sorted.ide");
+    std::remove("Sorted.log");
+    if (chdir("/") == 0) {
+        rmdir(scratchFolder);
+    }
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char folder[] = "/tmp/fuzz_sorting_run.XXXXXX";
-    check(mkdtemp(folder) != nullptr && chdir(folder) == 0, "cannot enter a scratch folder");
+    check(mkdtemp(scratchFolder) != nullptr && chdir(scratchFolder) == 0,
+          "cannot enter a scratch folder");
+    std::atexit(removeScratchFolder);
     nullDevice = open("/dev/null", O_WRONLY);
     return 0;
 }

@@ -10,7 +10,8 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 }  // namespace
 
-InputReader::InputReader(int fd) : fd_(fd), buffer_(new char[kBufferSize]) {}
+InputReader::InputReader(int fd, ReadErrorReport report)
+    : fd_(fd), report_(report), buffer_(new char[kBufferSize]) {}
 
 bool InputReader::refill() {
     if (ended_) {
@@ -19,6 +20,12 @@ bool InputReader::refill() {
     const long count = rawio::readSome(fd_, buffer_.get(), kBufferSize);
     if (count <= 0) {
         ended_ = true;
+        if (count < 0) {
+            readFailed_ = true;
+            if (report_.stream != nullptr) {
+                report_.stream->line(report_.message);
+            }
+        }
         return false;
     }
     next_ = 0;

@@ -3,16 +3,27 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
+
+#include "line_writer.hpp"
+
+// Where a failed read is reported: the program's error stream and its text.
+struct ReadErrorReport {
+    LineWriter* stream = nullptr;
+    std::string_view message;
+};
 
 // Reads console input through a block buffer. A read takes whatever the
 // system has ready, so a typed line is available as soon as Enter is
 // pressed, while piped input moves in large blocks. Once the input has
 // ended it is never read again: a terminal would otherwise wait once more.
+// A read error is reported once, when it happens, and from then on the input
+// counts as ended.
 class InputReader {
 public:
     static constexpr int kEnd = -1;
 
-    explicit InputReader(int fd);
+    explicit InputReader(int fd, ReadErrorReport report = {});
 
     // The next byte (0 to 255) without consuming it, or kEnd. Waits for
     // input when none is buffered.
@@ -31,11 +42,17 @@ public:
     // False when the input ended before a line break.
     bool takeLine(std::string* sink);
 
+    // True once a read has failed: the input ended for a reason other than
+    // its end, and the program must not report success.
+    bool readFailed() const { return readFailed_; }
+
 private:
     bool refill();
 
     int fd_;
+    ReadErrorReport report_;
     bool ended_ = false;
+    bool readFailed_ = false;
     std::unique_ptr<char[]> buffer_;
     std::size_t next_ = 0;
     std::size_t limit_ = 0;

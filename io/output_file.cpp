@@ -8,8 +8,14 @@ OutputFile::~OutputFile() {
     }
 }
 
-bool OutputFile::open(const char* name) {
+bool OutputFile::open(const char* name, std::initializer_list<int> mustDiffer) {
     fd_ = rawio::createTextFile(name);
+    for (const int other : mustDiffer) {
+        if (fd_ >= 0 && rawio::isSameFile(fd_, other)) {
+            rawio::closeFile(fd_);
+            fd_ = -1;
+        }
+    }
     writer_ = LineWriter(fd_);
     return fd_ >= 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <initializer_list>
+
 #include "line_writer.hpp"
 
 // A text file created (or emptied) in the current directory and written
@@ -13,8 +15,13 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Creates or truncates the file. False when it cannot be created.
-    bool open(const char* name);
+    // Creates or truncates the file. False when it cannot be created, or
+    // when it turns out to be the same file as one of `mustDiffer` (the
+    // console redirected into it, say): the file is then closed again and
+    // nothing is written to it, since two writers would corrupt each other.
+    bool open(const char* name, std::initializer_list<int> mustDiffer);
+
+    int descriptor() const { return fd_; }
 
     LineWriter& writer() { return writer_; }
 

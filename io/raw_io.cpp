@@ -11,6 +11,8 @@
 #else
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -55,6 +57,17 @@ bool closeFile(int fd) {
     return _close(fd) == 0;
 }
 
+bool isSameFile(int first, int second) {
+    // Consoles, pipes and the null device have no file index and never match.
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    const auto handle = [](int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); };
+    return GetFileInformationByHandle(handle(first), &a) &&
+           GetFileInformationByHandle(handle(second), &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 void prepareConsole() {
     // A program started without some standard handle may find the runtime's
     // descriptor for it free, and the next file opened would take it. The
@@ -74,11 +87,35 @@ void prepareConsole() {
 
 #else
 
+namespace {
+
+// A descriptor left in non-blocking mode by whoever started us reports "not
+// ready" instead of waiting; this waits as a blocking read would.
+bool waitUntilReadable(int fd) {
+    pollfd request{fd, POLLIN, 0};
+    for (;;) {
+        if (::poll(&request, 1, -1) >= 0) {
+            return true;
+        }
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
 long readSome(int fd, char* buffer, std::size_t capacity) {
     for (;;) {
         const ssize_t count = ::read(fd, buffer, clampTransfer(capacity));
-        if (count >= 0 || errno != EINTR) {
+        if (count >= 0) {
             return static_cast<long>(count);
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if ((errno != EAGAIN && errno != EWOULDBLOCK) || !waitUntilReadable(fd)) {
+            return -1;
         }
     }
 }
@@ -113,6 +150,15 @@ bool closeFile(int fd) {
     return ::close(fd) == 0 || errno == EINTR;
 }
 
+bool isSameFile(int first, int second) {
+    struct stat a;
+    struct stat b;
+    // Only regular files keep what two writers put in them; a device such as
+    // the null device may serve any number of writers.
+    return ::fstat(first, &a) == 0 && ::fstat(second, &b) == 0 && S_ISREG(a.st_mode) &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 void prepareConsole() {
     for (int fd = kStandardInput; fd <= kStandardError; ++fd) {
         if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
@@ -121,6 +167,7 @@ void prepareConsole() {
         }
     }
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 #endif

@@ -12,7 +12,8 @@ constexpr int kStandardOutput = 1;
 constexpr int kStandardError = 2;
 
 // Reads at most `capacity` bytes. Returns the count read, 0 at the end of
-// input, or -1 on a read error (which the callers treat as the end).
+// input, or -1 on a read error. Input that is not ready yet (a non-blocking
+// descriptor) is waited for, never taken for the end.
 long readSome(int fd, char* buffer, std::size_t capacity);
 
 // Writes every byte, retrying short writes. False once any write fails.
@@ -21,13 +22,18 @@ bool writeAll(int fd, const char* data, std::size_t size);
 // Creates or truncates a file for writing in text mode. Returns -1 on failure.
 int createTextFile(const char* name);
 
+// True when both descriptors lead to the same regular file, so that writing
+// through one would overwrite or interleave with what the other writes.
+bool isSameFile(int first, int second);
+
 // Closes a descriptor. False when the system reports that data was lost.
 bool closeFile(int fd);
 
 // Makes the process safe to run with closed standard streams or a vanished
 // console reader: a missing standard descriptor is bound to the null device,
 // so a file created later can never take its number, and a write to a closed
-// pipe returns an error instead of ending the process.
+// pipe or past a file-size limit returns an error instead of ending the
+// process.
 void prepareConsole();
 
 }  // namespace rawio

@@ -10,8 +10,8 @@ void writeComposedEntry(LineWriter& writer, const LineRecord& record) {
     }
 }
 
-bool SortedIde::openSortedIde() {
-    return file_.open(text::kSortedIdeName);
+bool SortedIde::openSortedIde(const ConsoleStreams& console) {
+    return file_.open(text::kSortedIdeName, {console.output, console.error});
 }
 
 void SortedIde::writeIdeHeader() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console_streams.hpp"
 #include "line_record.hpp"
 #include "output_file.hpp"
 
@@ -7,12 +8,15 @@
 // section with one entry per line, then empty "tobj" and "2dfx" sections.
 class SortedIde {
 public:
-    bool openSortedIde();
+    // Fails when the file cannot be created or is the console itself.
+    bool openSortedIde(const ConsoleStreams& console);
     void writeIdeHeader();
     void writeIdeEntry(const LineRecord& record);
     void writeIdeTrailer();
     // False when anything written to the file was lost.
     bool closeSortedIde();
+
+    int descriptor() const { return file_.descriptor(); }
 
 private:
     OutputFile file_;

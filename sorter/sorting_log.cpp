@@ -2,8 +2,8 @@
 
 #include "texts.hpp"
 
-bool SortingLog::openSortingLog() {
-    return file_.open(text::kSortingLogName);
+bool SortingLog::openSortingLog(const ConsoleStreams& console, const SortedIde& ide) {
+    return file_.open(text::kSortingLogName, {console.output, console.error, ide.descriptor()});
 }
 
 void SortingLog::logRunHeader() {

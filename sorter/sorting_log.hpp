@@ -3,14 +3,17 @@
 #include <cstdint>
 #include <string_view>
 
+#include "console_streams.hpp"
 #include "line_record.hpp"
 #include "output_file.hpp"
+#include "sorted_ide.hpp"
 
 // Sorted.log, the trace of a run: one record group per event, in the order
 // the run meets them.
 class SortingLog {
 public:
-    bool openSortingLog();
+    // Fails when the file cannot be created, or is the console or Sorted.ide.
+    bool openSortingLog(const ConsoleStreams& console, const SortedIde& ide);
     void logRunHeader();
     void logInvalidCount(std::int32_t declared);
     void logInvalidStart(std::int32_t start);

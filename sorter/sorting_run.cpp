@@ -16,8 +16,14 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 
 struct Run {
+    explicit Run(const ConsoleStreams& streams)
+        : out(streams.output),
+          err(streams.error),
+          input(streams.input, {&err, text::kInputNotRead}) {}
+
     LineWriter out;
     LineWriter err;
+    InputReader input;
     SortedIde ide;
     SortingLog log;
 };
@@ -35,7 +41,8 @@ void printBanner(LineWriter& out) {
 }
 
 // Every run that got both files ends here. The product is the files, so a
-// write that was lost on the way is reported and fails the run.
+// write that was lost on the way is reported and fails the run, and so does
+// console input that could not be read, since lines may be missing.
 int closeRun(Run& run) {
     run.out.line();
     const bool ideWritten = run.ide.closeSortedIde();
@@ -49,7 +56,7 @@ int closeRun(Run& run) {
     }
     run.out.line(text::kLogClosed);
     run.out.line(text::kQuitHint);
-    return ideWritten && logWritten ? kExitSuccess : kExitFailure;
+    return ideWritten && logWritten && !run.input.readFailed() ? kExitSuccess : kExitFailure;
 }
 
 // An answer outside the ID range ends the run before any line is read. The
@@ -105,10 +112,10 @@ std::int32_t sortLines(Run& run, IdLineReader& reader, std::int32_t declared, st
 }  // namespace
 
 int runSorting(const ConsoleStreams& console) {
-    Run run{LineWriter(console.output), LineWriter(console.error), {}, {}};
+    Run run(console);
     printBanner(run.out);
 
-    if (!run.ide.openSortedIde()) {
+    if (!run.ide.openSortedIde(console)) {
         run.err.line(text::kIdeNotCreated);
         return kExitFailure;
     }
@@ -116,7 +123,7 @@ int runSorting(const ConsoleStreams& console) {
 
     // The header goes into Sorted.ide before the log's result is looked at,
     // so a run stopped by the log still leaves a recognisable file.
-    const bool logOpened = run.log.openSortingLog();
+    const bool logOpened = run.log.openSortingLog(console, run.ide);
     run.ide.writeIdeHeader();
     if (!logOpened) {
         run.err.line(text::kLogNotCreated);
@@ -128,8 +135,7 @@ int runSorting(const ConsoleStreams& console) {
 
     run.log.logRunHeader();
 
-    InputReader input(console.input);
-    IdLineReader reader(input);
+    IdLineReader reader(run.input);
 
     const std::int32_t declared = ask(run, reader, text::kAskCount);
     if (!isInIdRange(declared)) {

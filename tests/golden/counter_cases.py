@@ -5,7 +5,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import BROKEN, CLOSED, NULL_DEVICE, Case, main, text  # noqa: E402
+from harness import BROKEN, CLOSED, FOLDER, NULL_DEVICE, Case, main, text  # noqa: E402
 
 BANNER = text(
     "Line Counter made by Korvath | Contact: korvath@example.com", "", "",
@@ -62,6 +62,8 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
     Case("standard error closed", b"150, a\n151, b\n", totals(2), None, 0, stderr_mode=CLOSED),
     Case("standard error a broken pipe", b"150, a\n151, b\n", totals(2), None, 0,
          stderr_mode=BROKEN),
+    Case("console input that cannot be read", b"", b"", BANNER + text("Unable to read console input"),
+         1, stdin_mode=FOLDER),
 ]
 
 if __name__ == "__main__":

@@ -7,10 +7,13 @@ the first differing line of every stream or file is printed.
 """
 
 import os
+import resource
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 from dataclasses import dataclass, field
 from pathlib import Path
 from typing import Callable, Dict, Optional
@@ -24,6 +27,13 @@ PIPE = "pipe"            # the case's input, or captured output
 CLOSED = "closed"        # the descriptor is closed before the program starts
 BROKEN = "broken"        # output: a pipe whose reader has already gone
 NULL_DEVICE = "null"     # input: /dev/null
+FOLDER = "folder"        # input: the working folder itself, which cannot be read
+LATE = "late"            # input: a non-blocking pipe whose last two lines come 0.5 s late
+
+
+def into(name):
+    """Output redirected into a file of the working folder, as a shell's `>` does."""
+    return "file:" + name
 
 
 def text(*lines) -> bytes:
@@ -44,6 +54,7 @@ class Case:
     stdin_mode: str = PIPE
     stdout_mode: str = PIPE
     stderr_mode: str = PIPE
+    file_size_limit: Optional[int] = None  # bytes, as `ulimit -f` sets it
 
 
 def first_difference(expected: bytes, actual: bytes) -> str:
@@ -89,6 +100,15 @@ class Platform:
         return data.replace(b"\n", b"\r\n") if self.wine else data
 
 
+def feed_late(writer, data):
+    """Writes all but the last two lines, then the rest half a second later."""
+    lines = data.splitlines(keepends=True)
+    os.write(writer, b"".join(lines[:-2]))
+    time.sleep(0.5)
+    os.write(writer, b"".join(lines[-2:]))
+    os.close(writer)
+
+
 def run_case(program: str, case: Case, platform: Platform) -> list:
     problems = []
     with tempfile.TemporaryDirectory(prefix="golden-") as folder:
@@ -100,21 +120,47 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
                   if mode == CLOSED]
         gone_readers = []
 
+        opened = []  # descriptors of ours that the child inherits
+        late = []
+
         def connect(mode):
             if mode == BROKEN:
                 reader, writer = os.pipe()
                 os.close(reader)
-                gone_readers.append(writer)
+                opened.append(writer)
                 return writer
+            if mode == FOLDER:
+                opened.append(os.open(work, os.O_RDONLY))
+                return opened[-1]
+            if mode == LATE:
+                reader, writer = os.pipe()
+                os.set_blocking(reader, False)
+                opened.append(reader)
+                late.append(writer)
+                return reader
+            if mode.startswith("file:"):
+                opened.append(os.open(work / mode[5:], os.O_WRONLY | os.O_CREAT | os.O_TRUNC))
+                return opened[-1]
             return subprocess.DEVNULL if mode in (CLOSED, NULL_DEVICE) else subprocess.PIPE
+
+        def prepare_child():
+            for fd in closed:
+                os.close(fd)
+            if case.file_size_limit is not None:
+                resource.setrlimit(resource.RLIMIT_FSIZE, (case.file_size_limit,) * 2)
 
         stdin_target = connect(case.stdin_mode)
         try:
             process = subprocess.Popen(
                 platform.command(program), stdin=stdin_target,
                 stdout=connect(case.stdout_mode), stderr=connect(case.stderr_mode), cwd=work,
-                preexec_fn=(lambda: [os.close(fd) for fd in closed]) if closed else None,
-                env=platform.env)
+                preexec_fn=prepare_child, env=platform.env)
+            for fd in opened:
+                os.close(fd)
+            opened.clear()
+            if late:
+                threading.Thread(target=feed_late, args=(late[0], platform.translate(case.stdin)),
+                                 daemon=True).start()
             stdout, stderr = process.communicate(
                 platform.translate(case.stdin) if stdin_target == subprocess.PIPE else None,
                 timeout=600)
@@ -122,8 +168,8 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
             process.kill()
             return ["did not finish within 600 seconds"]
         finally:
-            for writer in gone_readers:
-                os.close(writer)
+            for fd in opened:
+                os.close(fd)
         result = subprocess.CompletedProcess(process.args, process.returncode, stdout, stderr)
 
         if result.returncode < 0 or result.returncode > 128:
@@ -140,6 +186,11 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
         for name, expected in case.files.items():
             path = work / name
             if expected == UNCHECKED:
+                continue
+            if callable(expected):
+                problem = expected(path.read_bytes() if path.is_file() else None)
+                if problem:
+                    problems.append(f"{name}: {problem}")
                 continue
             if expected == ABSENT:
                 if path.exists():

@@ -12,8 +12,8 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (ABSENT, BROKEN, CLOSED, NULL_DEVICE, UNCHECKED, Case, main,  # noqa: E402
-                     text)
+from harness import (ABSENT, BROKEN, CLOSED, FOLDER, LATE, NULL_DEVICE, UNCHECKED, Case,  # noqa: E402
+                     into, main, text)
 
 # --- The dialogue --------------------------------------------------------------------------
 BANNER = text(
@@ -144,6 +144,28 @@ def read_only_file(name):
         (work / name).write_bytes(b"write-protected\n")
         (work / name).chmod(0o444)
     return setup
+
+
+def linked(name, target):
+    return lambda work: (work / name).symlink_to(target)
+
+
+def cut_at_limit(full, limit):
+    """A file written under a file-size limit: the full run's file, cut at a line end or the limit."""
+    def check(actual):
+        if actual is None or not full.startswith(actual) or len(actual) > limit:
+            return "is not the start of the full run's file"
+        if not actual.endswith(b"\n") and len(actual) != limit:
+            return "ends in the middle of a line before the limit"
+        return None
+    return check
+
+
+def limited(declared, limit):
+    run = completed(declared, 400, [accepted(150 + n, CHAIR) for n in range(declared)],
+                    ide_written=False, log_written=False)
+    run["files"] = {name: cut_at_limit(content, limit) for name, content in run["files"].items()}
+    return run
 
 
 def earlier_run_files(work: Path):
@@ -354,6 +376,22 @@ CASES = [
          stderr_mode=BROKEN, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
     Case("every console stream closed", TWO_LINE_INPUT, None, None, 0, TWO_LINE_FILES,
          stdout_mode=CLOSED, stderr_mode=CLOSED),
+
+    # Where the run meets the operating system.
+    Case("a file-size limit fails the writes, not the run",
+         b"200\n400\n" + b"".join(b"%d%s\n" % (150 + n, CHAIR.encode()) for n in range(200)),
+         **limited(200, 4096), file_size_limit=4096),
+    Case("the last lines arrive late on a non-blocking pipe", TWO_LINE_INPUT, TWO_LINE_STDOUT,
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, stdin_mode=LATE),
+    Case("console input that cannot be read", TWO_LINE_INPUT, stdin_mode=FOLDER,
+         **dict(invalid_count(0), status=1,
+                stderr=CREATED + text("Unable to read console input") + BAD_COUNT)),
+    Case("standard output redirected into Sorted.ide", TWO_LINE_INPUT, None,
+         text("Unable to create Sorted.ide file"), 1, {"Sorted.ide": b"", "Sorted.log": ABSENT},
+         stdout_mode=into("Sorted.ide")),
+    Case("Sorted.log a link to Sorted.ide", TWO_LINE_INPUT, BANNER,
+         text("Created Sorted.ide file", "Unable to create sorted.log file"), 1,
+         {"Sorted.ide": IDE_HEADER}, setup=linked("Sorted.log", "Sorted.ide")),
 ]
 
 if __name__ == "__main__":
