@@ -54,6 +54,8 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
     counted("many lines cross the read buffer", b"150, chair, chairtxd, 100, 0\n" * 20000, 20000),
     counted("CR LF line ends keep the count", b"150, a\r\n151, b\r\n", 2),
     counted("bytes of any value are not parsed", b"\x00\xff\r\x1b[2J\n#objs\n", 2),
+    counted("a line starting with byte 0xFF", b"a\n\xffb\nc\n", 3),
+    counted("a UTF-16 file with its byte-order mark", "150, a\r\n151, b\r\n152, c".encode("utf-16"), 3),
     counted("console input from the null device", b"", 0, stdin_mode=NULL_DEVICE),
     counted("console input closed", b"", 0, stdin_mode=CLOSED),
     Case("standard output a broken pipe", b"150, a\n151, b\n", None, BANNER, 0,

@@ -55,6 +55,8 @@ class Case:
     stdout_mode: str = PIPE
     stderr_mode: str = PIPE
     file_size_limit: Optional[int] = None  # bytes, as `ulimit -f` sets it
+    not_under_wine: Optional[str] = None   # why Wine cannot stage the case
+    unprivileged_twice: bool = False       # run twice in one folder as user nobody
 
 
 def first_difference(expected: bytes, actual: bytes) -> str:
@@ -87,12 +89,20 @@ class Platform:
             subprocess.run(["wineserver", "--kill"], env=self.env, check=False)
             shutil.rmtree(self.prefix, ignore_errors=True)
 
-    def can_run(self, case: Case) -> bool:
-        # Wine gives its own internal channels the numbers of closed standard
-        # descriptors, so a Windows program cannot be run with one closed.
-        return not (self.wine and CLOSED in (case.stdin_mode, case.stdout_mode, case.stderr_mode))
+    def cannot_run(self, case: Case) -> Optional[str]:
+        if case.unprivileged_twice and not (os.geteuid() == 0 and shutil.which("setpriv")):
+            return "needs root and setpriv to run as another user"
+        if case.unprivileged_twice and self.wine:
+            return "the Wine prefix belongs to root"
+        if not self.wine:
+            return None
+        if CLOSED in (case.stdin_mode, case.stdout_mode, case.stderr_mode):
+            return "Wine gives its own channels the numbers of closed standard descriptors"
+        return case.not_under_wine
 
-    def command(self, program: str):
+    def command(self, program: str, case: Optional[Case] = None):
+        if case is not None and case.unprivileged_twice:
+            return ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program]
         return ["wine", program] if self.wine else [program]
 
     def translate(self, data: bytes) -> bytes:
@@ -115,6 +125,12 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
         work = Path(folder)
         if case.setup:
             case.setup(work)
+        if case is not None and case.unprivileged_twice:
+            work.chmod(0o777)
+            first = subprocess.run(platform.command(program, case), input=case.stdin, cwd=work,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=600)
+            if first.returncode != case.status:
+                problems.append(f"first run: status {first.returncode}, {first.stderr[-200:]!r}")
 
         closed = [fd for fd, mode in enumerate((case.stdin_mode, case.stdout_mode, case.stderr_mode))
                   if mode == CLOSED]
@@ -152,7 +168,7 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
         stdin_target = connect(case.stdin_mode)
         try:
             process = subprocess.Popen(
-                platform.command(program), stdin=stdin_target,
+                platform.command(program, case), stdin=stdin_target,
                 stdout=connect(case.stdout_mode), stderr=connect(case.stderr_mode), cwd=work,
                 preexec_fn=prepare_child, env=platform.env)
             for fd in opened:
@@ -228,8 +244,9 @@ def run_cases(cases, args, platform):
     for case in cases:
         if args.only and args.only not in case.name:
             continue
-        if not platform.can_run(case):
-            print(f"skip {case.name} (not possible under Wine)")
+        reason = platform.cannot_run(case)
+        if reason:
+            print(f"skip {case.name} ({reason})")
             skipped += 1
             continue
         problems = run_case(os.path.abspath(args.program), case, platform)

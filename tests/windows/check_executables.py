@@ -1,14 +1,21 @@
 #!/usr/bin/env python3
 """Checks built Windows programs: the version record reads the project's version, an
-icon with 16, 32, 48 and 256 pixel images is present, and the import table names no
-DLL beyond those Windows itself ships (the C++ runtime is linked in)."""
+icon with 16, 32, 48 and 256 pixel images is present, no debug sections are left in,
+and the import table names no DLL beyond those Windows itself ships (the C++ runtime
+is linked in). With --zip, checks the download instead: exactly the two programs and
+the ReadMe and licence, as text with Windows line ends, and the programs as above."""
 
 import argparse
+import re
 import struct
 import subprocess
 import sys
+import tempfile
+import zipfile
+from pathlib import Path
 
 ICON_SIZES = {16, 32, 48, 256}
+DOWNLOAD = ["License.txt", "ReadMe.txt", "renumbrix.exe", "tallyrun.exe"]
 WINDOWS_DLLS = {"kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll", "ntdll.dll",
                 "ucrtbase.dll", "shell32.dll", "ws2_32.dll"}
 
@@ -78,23 +85,53 @@ def check_imports(program, objdump):
     return [f"imports DLLs Windows does not ship: {foreign}"] if foreign else []
 
 
+def check_sections(program, objdump):
+    listing = subprocess.run([objdump, "-h", program], check=True, stdout=subprocess.PIPE,
+                             text=True).stdout
+    debug = sorted(set(re.findall(r"\s(\.debug\w*)", listing)))
+    return [f"carries debug sections {debug}"] if debug else []
+
+
+def check_text(name, data):
+    if b"\n" not in data or re.search(rb"(?<!\r)\n", data) or re.search(rb"\r(?!\n)", data):
+        return [f"{name} is not text with CR LF line ends throughout"]
+    return []
+
+
+def check_download(archive, folder):
+    with zipfile.ZipFile(archive) as download:
+        names = sorted(download.namelist())
+        if names != DOWNLOAD:
+            return [f"{archive} holds {names}, not {DOWNLOAD}"], []
+        download.extractall(folder)
+    problems = [problem for name in DOWNLOAD if name.endswith(".txt")
+                for problem in check_text(name, (Path(folder) / name).read_bytes())]
+    return problems, [str(Path(folder) / name) for name in DOWNLOAD if name.endswith(".exe")]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--version", required=True)
     parser.add_argument("--objdump", default="x86_64-w64-mingw32-objdump")
-    parser.add_argument("programs", nargs="+")
+    parser.add_argument("--zip", help="check this download instead of built programs")
+    parser.add_argument("programs", nargs="*")
     args = parser.parse_args()
-    failed = 0
-    for program in args.programs:
-        problems = (check_version(program, args.version) + check_icon(program)
-                    + check_imports(program, args.objdump))
+    with tempfile.TemporaryDirectory(prefix="download-") as folder:
+        problems, programs = check_download(args.zip, folder) if args.zip else ([], args.programs)
         for problem in problems:
-            print(f"FAIL {program}: {problem}")
-        if not problems:
-            print(f"ok   {program}")
-        failed += bool(problems)
-    print(f"{len(args.programs) - failed} passed, {failed} failed")
-    return 1 if failed else 0
+            print(f"FAIL {problem}")
+        failed = bool(problems)
+        for program in programs:
+            found = (check_version(program, args.version) + check_icon(program)
+                     + check_sections(program, args.objdump) + check_imports(program, args.objdump))
+            for problem in found:
+                print(f"FAIL {Path(program).name}: {problem}")
+            if not found:
+                print(f"ok   {Path(program).name}")
+            failed += bool(found)
+    checked = len(programs) + bool(args.zip)
+    print(f"{checked - failed} passed, {failed} failed")
+    return 1 if failed or not checked else 0
 
 
 if __name__ == "__main__":

@@ -1,0 +1,228 @@
+#!/usr/bin/env python3
+"""Runs the programs at a terminal, as a person types at them.
+
+Each program runs on a pseudo-terminal in a fresh folder. A case types, waits
+for what the program must show before anything more is typed, and fails
+within seconds if it never comes: a reader that waited for a full buffer or
+for more input than a person has typed would hang here, not pass.
+"""
+
+import argparse
+import fcntl
+import os
+import select
+import struct
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+import tty
+from pathlib import Path
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "golden"))
+from harness import Platform  # noqa: E402
+
+WAIT = 20         # seconds a program may take to show what it must
+END_INPUT = b"\x04"  # Ctrl+D; the Windows console takes Ctrl+Z, then Enter
+
+
+class Terminal:
+    """A program on a pseudo-terminal: type into it, wait for text on its screen."""
+
+    def __init__(self, command, folder, env, raw):
+        self.master, slave = os.openpty()
+        if raw:
+            # The Windows console reads keys, not lines: the terminal must pass
+            # Enter and Ctrl+Z through untouched, whenever they are typed.
+            tty.setraw(slave)
+        # A wide screen keeps the Windows console from wrapping the long texts.
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 200, 0, 0))
+        self.process = subprocess.Popen(
+            command, stdin=slave, stdout=slave, stderr=slave, cwd=folder, env=env,
+            start_new_session=True,
+            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+        os.close(slave)
+        self.screen = b""
+        self.seen = 0  # how far wait_for has looked
+
+    def read(self, seconds):
+        end = time.monotonic() + seconds
+        while (left := end - time.monotonic()) > 0:
+            if not select.select([self.master], [], [], left)[0]:
+                break
+            try:
+                chunk = os.read(self.master, 65536)
+            except OSError:  # the program has gone and the terminal closed
+                break
+            if not chunk:
+                break
+            self.screen += chunk
+
+    def wait_for(self, text, count=1):
+        """Waits until `text` has appeared `count` more times since the last wait."""
+        end = time.monotonic() + WAIT
+        while self.screen.count(text.encode(), self.seen) < count:
+            if time.monotonic() > end:
+                raise AssertionError(f"{text!r} not shown within {WAIT} s; the screen ends with "
+                                     f"{self.screen[-300:]!r}")
+            self.read(0.1)
+        self.seen = self.screen.find(text.encode(), self.seen) + 1
+
+    def shows_nothing_new(self, text, seconds=0.5):
+        self.read(seconds)
+        if text.encode() in self.screen[self.seen:]:
+            raise AssertionError(f"{text!r} shown before the rest of the line was typed")
+
+    def type(self, keys):
+        os.write(self.master, keys)
+
+    def status(self):
+        try:
+            status = self.process.wait(WAIT)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            raise AssertionError(f"still running {WAIT} s after its input ended")
+        self.read(0.2)  # the last screen output, for messages
+        os.close(self.master)
+        return status
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError(what)
+
+
+def sorted_ide(entries, eol):
+    lines = ["#Item Defination File Created by Korvath`s Sorting Script.", "objs", *entries,
+             "end", "tobj", "end", "2dfx", "end"]
+    return "".join(line + eol for line in lines).encode()
+
+
+# --- Cases: each takes the terminal, the keys that end a line and end input, and
+# --- the folder; it returns nothing or raises with what went wrong.
+def renumbrix_typed_line_by_line(term, keys, folder):
+    term.wait_for("Amount:")
+    term.type(b"2" + keys.enter)
+    term.wait_for("starting point ID:")
+    term.type(b"400" + keys.enter)
+    term.wait_for("Enter the IDE lines:")
+    term.type(b"150, chair, chairtxd, 100, 0" + keys.enter)
+    term.wait_for("Line Processed")
+    term.wait_for("Enter the IDE lines:")
+    term.type(b"151, table, tabletxd, 100, 0" + keys.enter)
+    term.wait_for("Line Processed")
+    term.wait_for("Press Any Key To Quit...")
+    check(term.status() == 0, "exit status is not 0")
+    check((folder / "Sorted.ide").read_bytes() == sorted_ide(
+        ["400, chair, chairtxd, 100, 0", "401, table, tabletxd, 100, 0"], keys.eol),
+        "Sorted.ide differs")
+
+
+def renumbrix_block_pasted(term, keys, folder):
+    term.wait_for("Amount:")
+    term.type(keys.enter.join([b"3", b"400", b"150, a", b"151, b", b"152, c", b""]))
+    term.wait_for("Line Processed", 3)
+    term.wait_for("Press Any Key To Quit...")
+    check(term.status() == 0, "exit status is not 0")
+    check((folder / "Sorted.ide").read_bytes() == sorted_ide(
+        ["400, a", "401, b", "402, c"], keys.eol), "Sorted.ide differs")
+
+
+def renumbrix_line_typed_in_two_parts(term, keys, folder):
+    # The first part reaches the program without a line break, as a terminal
+    # hands over a line on Ctrl+D; the ID must not end where the part ends.
+    term.wait_for("Amount:")
+    term.type(b"1" + keys.enter + b"400" + keys.enter)
+    term.wait_for("Enter the IDE lines:")
+    term.type(b"15" + END_INPUT)
+    term.shows_nothing_new("Line Processed")
+    term.type(b"0, chair" + keys.enter)
+    term.wait_for("Line Processed")
+    check(term.status() == 0, "exit status is not 0")
+    check((folder / "Sorted.ide").read_bytes() == sorted_ide(["400, chair"], keys.eol),
+          "Sorted.ide differs")
+    check(b"Object ID Detected:     150" in (folder / "Sorted.log").read_bytes(),
+          "the ID was not read as 150")
+
+
+def renumbrix_input_ended_mid_block(term, keys, folder):
+    term.wait_for("Amount:")
+    term.type(b"3" + keys.enter + b"400" + keys.enter)
+    term.wait_for("Enter the IDE lines:")
+    term.type(b"150, a" + keys.enter)
+    term.wait_for("Line Processed")
+    term.type(keys.end_input)
+    term.wait_for("Total IDs Sorted:3")
+    check(term.status() == 0, "exit status is not 0")
+    check((folder / "Sorted.ide").read_bytes() == sorted_ide(["400, a", "#401", "#402"], keys.eol),
+          "Sorted.ide differs")
+
+
+def tallyrun_counts_each_typed_line(term, keys, folder):
+    term.wait_for("*****Note:")
+    for total, line in enumerate([b"150, a", b"", b"151, b"], start=1):
+        term.type(line + keys.enter)
+        term.wait_for(f"Total Lines:  {total}")
+    # A last line without a line break counts once input ends.
+    term.type(b"abc" + keys.end_partial)
+    term.wait_for("Total Lines:  4")
+    check(term.status() == 0, "exit status is not 0")
+
+
+class Keys:
+    def __init__(self, wine):
+        # The Windows console's Enter is a carriage return; it ends input on
+        # Ctrl+Z typed at the start of a line and then Enter.
+        self.enter = b"\r" if wine else b"\n"
+        self.eol = "\r\n" if wine else "\n"
+        self.end_input = b"\x1a\r" if wine else END_INPUT
+        # A partial line is handed over by one Ctrl+D and the input ended by a
+        # second; in the Windows console, Ctrl+Z ends the partial line's input.
+        self.end_partial = b"\x1a\r" if wine else END_INPUT * 2
+
+
+RENUMBRIX_CASES = [renumbrix_typed_line_by_line, renumbrix_block_pasted,
+                   renumbrix_line_typed_in_two_parts, renumbrix_input_ended_mid_block]
+TALLYRUN_CASES = [tallyrun_counts_each_typed_line]
+# The Windows console has no way to hand over part of a line.
+NOT_UNDER_WINE = {renumbrix_line_typed_in_two_parts}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--renumbrix", required=True)
+    parser.add_argument("--tallyrun", required=True)
+    parser.add_argument("--wine", action="store_true", help="run Windows programs under Wine")
+    args = parser.parse_args()
+    platform = Platform(args.wine)
+    keys = Keys(args.wine)
+    env = dict(platform.env or os.environ, TERM="xterm")
+    passed = failed = skipped = 0
+    try:
+        for program, cases in ((args.renumbrix, RENUMBRIX_CASES), (args.tallyrun, TALLYRUN_CASES)):
+            for case in cases:
+                if args.wine and case in NOT_UNDER_WINE:
+                    print(f"skip {case.__name__} (not possible in the Windows console)")
+                    skipped += 1
+                    continue
+                with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
+                    term = Terminal(platform.command(os.path.abspath(program)), folder, env,
+                                    raw=args.wine)
+                    try:
+                        case(term, keys, Path(folder))
+                        passed += 1
+                        print(f"ok   {case.__name__}")
+                    except AssertionError as problem:
+                        failed += 1
+                        term.process.kill()
+                        print(f"FAIL {case.__name__}\n     {problem}")
+                sys.stdout.flush()
+    finally:
+        platform.close()
+    print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
+    return 1 if failed or not passed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
