@@ -1,6 +1,7 @@
 # Gives a Windows program its icon and version record, and links it
 # statically so that it runs on a bare Windows machine with no runtime DLLs
-# beside it.
+# beside it. Outside debug builds it is stripped: the static runtime brings
+# its debug sections along, which would triple the download.
 function(make_windows_program target description)
     if(NOT WIN32)
         return()
@@ -13,6 +14,6 @@ function(make_windows_program target description)
     configure_file("${PROJECT_SOURCE_DIR}/resources/program.rc.in" "${rc_file}" @ONLY)
     target_sources(${target} PRIVATE "${rc_file}")
     if(MINGW)
-        target_link_options(${target} PRIVATE -static)
+        target_link_options(${target} PRIVATE -static $<$<NOT:$<CONFIG:Debug>>:-s>)
     endif()
 endfunction()
