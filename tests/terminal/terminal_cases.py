@@ -67,7 +67,8 @@ class Terminal:
                 raise AssertionError(f"{text!r} not shown within {WAIT} s; the screen ends with "
                                      f"{self.screen[-300:]!r}")
             self.read(0.1)
-        self.seen = self.screen.find(text.encode(), self.seen) + 1
+        for _ in range(count):
+            self.seen = self.screen.find(text.encode(), self.seen) + 1
 
     def shows_nothing_new(self, text, seconds=0.5):
         self.read(seconds)
