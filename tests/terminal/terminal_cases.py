@@ -21,8 +21,10 @@ import tty
 from pathlib import Path
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "golden"))
-from harness import Platform  # noqa: E402
+from harness import Platform, text  # noqa: E402
 
+IDE_HEADER = text("#Item Defination File Created by Korvath`s Sorting Script.", "objs")
+IDE_TRAILER = text("end", "tobj", "end", "2dfx", "end")
 WAIT = 20         # seconds a program may take to show what it must
 END_INPUT = b"\x04"  # Ctrl+D; the Windows console takes Ctrl+Z, then Enter
 
@@ -94,10 +96,17 @@ def check(condition, what):
         raise AssertionError(what)
 
 
-def sorted_ide(entries, eol):
-    lines = ["#Item Defination File Created by Korvath`s Sorting Script.", "objs", *entries,
-             "end", "tobj", "end", "2dfx", "end"]
-    return "".join(line + eol for line in lines).encode()
+def finished(term, keys, folder, *entries):
+    """The run ended with status 0 and Sorted.ide holds these entries."""
+    check(term.status() == 0, "exit status is not 0")
+    wanted = (IDE_HEADER + text(*entries) + IDE_TRAILER).replace(b"\n", keys.eol)
+    check((folder / "Sorted.ide").read_bytes() == wanted, "Sorted.ide differs")
+
+
+def answer(term, keys, count, start):
+    term.wait_for("Amount:")
+    term.type(count + keys.enter + start + keys.enter)
+    term.wait_for("Enter the IDE lines:")
 
 
 # --- Cases: each takes the terminal, the keys that end a line and end input, and
@@ -114,10 +123,7 @@ def renumbrix_typed_line_by_line(term, keys, folder):
     term.type(b"151, table, tabletxd, 100, 0" + keys.enter)
     term.wait_for("Line Processed")
     term.wait_for("Press Any Key To Quit...")
-    check(term.status() == 0, "exit status is not 0")
-    check((folder / "Sorted.ide").read_bytes() == sorted_ide(
-        ["400, chair, chairtxd, 100, 0", "401, table, tabletxd, 100, 0"], keys.eol),
-        "Sorted.ide differs")
+    finished(term, keys, folder, "400, chair, chairtxd, 100, 0", "401, table, tabletxd, 100, 0")
 
 
 def renumbrix_block_pasted(term, keys, folder):
@@ -125,39 +131,29 @@ def renumbrix_block_pasted(term, keys, folder):
     term.type(keys.enter.join([b"3", b"400", b"150, a", b"151, b", b"152, c", b""]))
     term.wait_for("Line Processed", 3)
     term.wait_for("Press Any Key To Quit...")
-    check(term.status() == 0, "exit status is not 0")
-    check((folder / "Sorted.ide").read_bytes() == sorted_ide(
-        ["400, a", "401, b", "402, c"], keys.eol), "Sorted.ide differs")
+    finished(term, keys, folder, "400, a", "401, b", "402, c")
 
 
 def renumbrix_line_typed_in_two_parts(term, keys, folder):
     # The first part reaches the program without a line break, as a terminal
     # hands over a line on Ctrl+D; the ID must not end where the part ends.
-    term.wait_for("Amount:")
-    term.type(b"1" + keys.enter + b"400" + keys.enter)
-    term.wait_for("Enter the IDE lines:")
+    answer(term, keys, b"1", b"400")
     term.type(b"15" + END_INPUT)
     term.shows_nothing_new("Line Processed")
     term.type(b"0, chair" + keys.enter)
     term.wait_for("Line Processed")
-    check(term.status() == 0, "exit status is not 0")
-    check((folder / "Sorted.ide").read_bytes() == sorted_ide(["400, chair"], keys.eol),
-          "Sorted.ide differs")
+    finished(term, keys, folder, "400, chair")
     check(b"Object ID Detected:     150" in (folder / "Sorted.log").read_bytes(),
           "the ID was not read as 150")
 
 
 def renumbrix_input_ended_mid_block(term, keys, folder):
-    term.wait_for("Amount:")
-    term.type(b"3" + keys.enter + b"400" + keys.enter)
-    term.wait_for("Enter the IDE lines:")
+    answer(term, keys, b"3", b"400")
     term.type(b"150, a" + keys.enter)
     term.wait_for("Line Processed")
     term.type(keys.end_input)
     term.wait_for("Total IDs Sorted:3")
-    check(term.status() == 0, "exit status is not 0")
-    check((folder / "Sorted.ide").read_bytes() == sorted_ide(["400, a", "#401", "#402"], keys.eol),
-          "Sorted.ide differs")
+    finished(term, keys, folder, "400, a", "#401", "#402")
 
 
 def tallyrun_counts_each_typed_line(term, keys, folder):
@@ -176,7 +172,7 @@ class Keys:
         # The Windows console's Enter is a carriage return; it ends input on
         # Ctrl+Z typed at the start of a line and then Enter.
         self.enter = b"\r" if wine else b"\n"
-        self.eol = "\r\n" if wine else "\n"
+        self.eol = b"\r\n" if wine else b"\n"
         self.end_input = b"\x1a\r" if wine else END_INPUT
         # A partial line is handed over by one Ctrl+D and the input ended by a
         # second; in the Windows console, Ctrl+Z ends the partial line's input.
