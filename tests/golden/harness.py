@@ -125,8 +125,11 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
         work = Path(folder)
         if case.setup:
             case.setup(work)
-        if case is not None and case.unprivileged_twice:
+        if case.unprivileged_twice:
+            # The build folder may be closed to other users; the working
+            # folder, opened to all, holds a copy of the program instead.
             work.chmod(0o777)
+            program = shutil.copy(program, work / "program")
             first = subprocess.run(platform.command(program, case), input=case.stdin, cwd=work,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=600)
             if first.returncode != case.status:
