@@ -14,6 +14,7 @@ bool OutputFile::open(const char* name, std::initializer_list<int> mustDiffer) {
         if (fd_ >= 0 && rawio::isSameFile(fd_, other)) {
             rawio::closeFile(fd_);
             fd_ = -1;
+            break;
         }
     }
     writer_ = LineWriter(fd_);

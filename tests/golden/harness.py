@@ -137,7 +137,6 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
 
         closed = [fd for fd, mode in enumerate((case.stdin_mode, case.stdout_mode, case.stderr_mode))
                   if mode == CLOSED]
-        gone_readers = []
 
         opened = []  # descriptors of ours that the child inherits
         late = []
