@@ -58,12 +58,19 @@ bool closeFile(int fd) {
 }
 
 bool isSameFile(int first, int second) {
-    // Consoles, pipes and the null device have no file index and never match.
+    // As on POSIX, only files on disk can match; consoles, pipes and devices
+    // are not asked for a file index at all, which some of them cannot give.
     BY_HANDLE_FILE_INFORMATION a;
     BY_HANDLE_FILE_INFORMATION b;
-    const auto handle = [](int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); };
-    return GetFileInformationByHandle(handle(first), &a) &&
-           GetFileInformationByHandle(handle(second), &b) &&
+    const auto diskFile = [](int fd) {
+        const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+        return GetFileType(handle) == FILE_TYPE_DISK ? handle : INVALID_HANDLE_VALUE;
+    };
+    const HANDLE firstHandle = diskFile(first);
+    const HANDLE secondHandle = diskFile(second);
+    return firstHandle != INVALID_HANDLE_VALUE && secondHandle != INVALID_HANDLE_VALUE &&
+           GetFileInformationByHandle(firstHandle, &a) &&
+           GetFileInformationByHandle(secondHandle, &b) &&
            a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
