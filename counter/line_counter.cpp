@@ -33,6 +33,12 @@ int runLineCounter(const ConsoleStreams& console) {
         input.takeLine(nullptr);
         ++total;
         out.line(text::kTotal, total);
+        // The totals are this program's only product: once one cannot be
+        // delivered (a reader gone, a full disk), counting on is pointless.
+        if (out.failed()) {
+            err.line(text::kOutputNotWritten);
+            return 1;
+        }
     }
     return input.readFailed() ? 1 : 0;
 }

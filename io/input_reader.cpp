@@ -1,6 +1,7 @@
 #include "input_reader.hpp"
 
 #include <cstring>
+#include <exception>
 
 #include "raw_io.hpp"
 
@@ -21,10 +22,7 @@ bool InputReader::refill() {
     if (count <= 0) {
         ended_ = true;
         if (count < 0) {
-            readFailed_ = true;
-            if (report_.stream != nullptr) {
-                report_.stream->line(report_.message);
-            }
+            fail();
         }
         return false;
     }
@@ -33,10 +31,19 @@ bool InputReader::refill() {
     return true;
 }
 
-bool InputReader::takeLine(std::string* sink) {
+void InputReader::fail() {
+    ended_ = true;
+    readFailed_ = true;
+    next_ = limit_ = 0;
+    if (report_.stream != nullptr) {
+        report_.stream->line(report_.message);
+    }
+}
+
+InputReader::LineEnd InputReader::takeLine(std::string* sink) {
     for (;;) {
         if (next_ == limit_ && !refill()) {
-            return false;
+            return LineEnd::Input;
         }
         const char* start = buffer_.get() + next_;
         const std::size_t available = limit_ - next_;
@@ -44,12 +51,20 @@ bool InputReader::takeLine(std::string* sink) {
         const std::size_t length =
             lineBreak != nullptr ? static_cast<std::size_t>(lineBreak - start) : available;
         if (sink != nullptr) {
-            sink->append(start, length);
+            // The standard string reports a growth it cannot make by throwing;
+            // here that is input the program cannot take, not a crash.
+            try {
+                sink->append(start, length);
+            } catch (const std::exception&) {  // std::bad_alloc or std::length_error
+                std::string().swap(*sink);
+                fail();
+                return LineEnd::Dropped;
+            }
         }
         next_ += length;
         if (lineBreak != nullptr) {
             ++next_;
-            return true;
+            return LineEnd::Break;
         }
     }
 }

@@ -37,10 +37,18 @@ public:
     // Consumes the byte that peek() returned.
     void skip() { ++next_; }
 
+    // How a line taken by takeLine ended.
+    enum class LineEnd {
+        Break,    // at its line break
+        Input,    // at the end of input, or a read that failed
+        Dropped,  // too long for the memory at hand: nothing of it was kept
+    };
+
     // Consumes everything up to and including the next line break and
-    // appends it, without the line break, to `sink` when one is given.
-    // False when the input ended before a line break.
-    bool takeLine(std::string* sink);
+    // appends it, without the line break, to `sink` when one is given. A line
+    // that cannot be held counts as a failed read: it is reported, `sink` is
+    // emptied to give its memory back, and the input ends there.
+    LineEnd takeLine(std::string* sink);
 
     // True once a read has failed: the input ended for a reason other than
     // its end, and the program must not report success.
@@ -48,6 +56,7 @@ public:
 
 private:
     bool refill();
+    void fail();
 
     int fd_;
     ReadErrorReport report_;

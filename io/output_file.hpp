@@ -5,7 +5,7 @@
 #include "line_writer.hpp"
 
 // A text file created (or emptied) in the current directory and written
-// line by line. It is closed explicitly by close(); a file still open when
+// line by line, held by this process alone while it is open. It is closed explicitly by close(); a file still open when
 // the object goes away is closed then, which loses nothing because every
 // line has already been handed to the system.
 class OutputFile {
@@ -15,10 +15,11 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Creates or truncates the file. False when it cannot be created, or
-    // when it turns out to be the same file as one of `mustDiffer` (the
-    // console redirected into it, say): the file is then closed again and
-    // nothing is written to it, since two writers would corrupt each other.
+    // Creates or empties the file. False when it cannot be created, when
+    // another process holds it (a second run in the same folder), or when it
+    // turns out to be the same file as one of `mustDiffer` (the console
+    // redirected into or out of it, say): the file is then closed again,
+    // keeping exactly what it held, since two users would corrupt each other.
     bool open(const char* name, std::initializer_list<int> mustDiffer);
 
     int descriptor() const { return fd_; }

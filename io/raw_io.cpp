@@ -12,6 +12,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -48,9 +49,31 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-int createTextFile(const char* name) {
-    return _open(name, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT | _O_NOINHERIT,
-                 _S_IREAD | _S_IWRITE);
+int openTextFile(const char* name) {
+    // Other programs may read the file while it is open, but not write it: a
+    // second run in the same folder is refused instead of overwriting this
+    // one's lines. The handle is not inherited by programs started later.
+    const HANDLE handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+    if (fd < 0) {
+        CloseHandle(handle);
+    }
+    return fd;
+}
+
+bool holdExclusively(int) {
+    // The share mode of the open already keeps every other writer out.
+    return true;
+}
+
+bool emptyFile(int fd) {
+    // The file was just opened, so its position is the start.
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    return GetFileType(handle) != FILE_TYPE_DISK || SetEndOfFile(handle);
 }
 
 bool closeFile(int fd) {
@@ -97,9 +120,9 @@ void prepareConsole() {
 namespace {
 
 // A descriptor left in non-blocking mode by whoever started us reports "not
-// ready" instead of waiting; this waits as a blocking read would.
-bool waitUntilReadable(int fd) {
-    pollfd request{fd, POLLIN, 0};
+// ready" instead of waiting; this waits as a blocking read or write would.
+bool waitUntilReady(int fd, short event) {
+    pollfd request{fd, event, 0};
     for (;;) {
         if (::poll(&request, 1, -1) >= 0) {
             return true;
@@ -121,7 +144,7 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
         if (errno == EINTR) {
             continue;
         }
-        if ((errno != EAGAIN && errno != EWOULDBLOCK) || !waitUntilReadable(fd)) {
+        if ((errno != EAGAIN && errno != EWOULDBLOCK) || !waitUntilReady(fd, POLLIN)) {
             return -1;
         }
     }
@@ -130,25 +153,61 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, clampTransfer(size));
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
+        if (written > 0) {
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        } else if (written == 0 ||
+                   (errno != EINTR &&
+                    ((errno != EAGAIN && errno != EWOULDBLOCK) || !waitUntilReady(fd, POLLOUT)))) {
             return false;
         }
-        data += written;
-        size -= static_cast<std::size_t>(written);
     }
     return true;
 }
 
-int createTextFile(const char* name) {
-    for (;;) {
-        const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EINTR) {
-            return fd;
-        }
+int openTextFile(const char* name) {
+    int fd;
+    do {
+        fd = ::open(name, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return -1;
     }
+    // Non-blocking only for the open itself; writes wait as usual.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+namespace {
+
+bool isRegularFile(int fd) {
+    struct stat info;
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+bool holdExclusively(int fd) {
+    // Devices and FIFOs serve any number of writers and are never held.
+    if (!isRegularFile(fd) || ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        return true;
+    }
+    return errno != EWOULDBLOCK;
+}
+
+bool emptyFile(int fd) {
+    if (!isRegularFile(fd)) {
+        return true;
+    }
+    int result;
+    do {
+        result = ::ftruncate(fd, 0);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
 }
 
 bool closeFile(int fd) {

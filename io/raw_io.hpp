@@ -16,11 +16,27 @@ constexpr int kStandardError = 2;
 // descriptor) is waited for, never taken for the end.
 long readSome(int fd, char* buffer, std::size_t capacity);
 
-// Writes every byte, retrying short writes. False once any write fails.
+// Writes every byte, retrying short writes. Output that is not ready yet (a
+// non-blocking descriptor whose reader is slow) is waited for. False once any
+// write fails.
 bool writeAll(int fd, const char* data, std::size_t size);
 
-// Creates or truncates a file for writing in text mode. Returns -1 on failure.
-int createTextFile(const char* name);
+// Opens a file for writing in text mode, creating it when it is missing but
+// leaving what it holds, so that nothing is lost before the file is known to
+// be usable. The open never waits: a FIFO that nobody reads fails at once. On
+// Windows no other program may write the file while it stays open. Returns -1
+// on failure.
+int openTextFile(const char* name);
+
+// Takes an exclusive hold on a regular file for as long as the descriptor is
+// open, without waiting. False only when someone else holds it already; a file
+// system that cannot hold locks at all, or a file that is no regular file,
+// lets the caller go on.
+bool holdExclusively(int fd);
+
+// Empties a regular file opened by openTextFile; a device or FIFO has nothing
+// to empty. False when the file could not be emptied.
+bool emptyFile(int fd);
 
 // True when both descriptors lead to the same regular file, so that writing
 // through one would overwrite or interleave with what the other writes.

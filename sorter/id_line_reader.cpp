@@ -85,10 +85,17 @@ bool IdLineReader::readLineExtension(std::string& extension) {
     extension.clear();
     if (ended_ || failed_) {
         failed_ = true;
-        return false;
+        return true;
     }
-    if (!input_.takeLine(&extension)) {
-        ended_ = true;
+    switch (input_.takeLine(&extension)) {
+        case InputReader::LineEnd::Break:
+            return true;
+        case InputReader::LineEnd::Input:
+            ended_ = true;
+            return true;
+        case InputReader::LineEnd::Dropped:
+            ended_ = failed_ = true;
+            return false;
     }
-    return true;
+    return false;
 }

@@ -36,6 +36,8 @@ public:
     // Reads the rest of the current line, without its line break, into
     // `extension`. When input has already ended or failed, the extension is
     // empty: it always belongs to the line just read, never an earlier one.
+    // False when the line was too long to hold: the extension is then empty,
+    // the line is not taken, and input counts as failed from there.
     bool readLineExtension(std::string& extension);
 
 private:

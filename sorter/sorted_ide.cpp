@@ -11,7 +11,7 @@ void writeComposedEntry(LineWriter& writer, const LineRecord& record) {
 }
 
 bool SortedIde::openSortedIde(const ConsoleStreams& console) {
-    return file_.open(text::kSortedIdeName, {console.output, console.error});
+    return file_.open(text::kSortedIdeName, {console.input, console.output, console.error});
 }
 
 void SortedIde::writeIdeHeader() {

@@ -8,7 +8,8 @@
 // section with one entry per line, then empty "tobj" and "2dfx" sections.
 class SortedIde {
 public:
-    // Fails when the file cannot be created or is the console itself.
+    // Fails when the file cannot be created, is held by another run, or is the
+    // console's own input or output.
     bool openSortedIde(const ConsoleStreams& console);
     void writeIdeHeader();
     void writeIdeEntry(const LineRecord& record);

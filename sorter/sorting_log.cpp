@@ -3,7 +3,8 @@
 #include "texts.hpp"
 
 bool SortingLog::openSortingLog(const ConsoleStreams& console, const SortedIde& ide) {
-    return file_.open(text::kSortingLogName, {console.output, console.error, ide.descriptor()});
+    return file_.open(text::kSortingLogName,
+                      {console.input, console.output, console.error, ide.descriptor()});
 }
 
 void SortingLog::logRunHeader() {

@@ -12,7 +12,8 @@
 // the run meets them.
 class SortingLog {
 public:
-    // Fails when the file cannot be created, or is the console or Sorted.ide.
+    // Fails when the file cannot be created, is held by another run, or is the
+    // console's input or output or Sorted.ide.
     bool openSortingLog(const ConsoleStreams& console, const SortedIde& ide);
     void logRunHeader();
     void logInvalidCount(std::int32_t declared);

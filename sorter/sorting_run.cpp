@@ -96,7 +96,9 @@ std::int32_t sortLines(Run& run, IdLineReader& reader, std::int32_t declared, st
 
         record.accepted = isInIdRange(record.lineId);
         if (record.accepted) {
-            reader.readLineExtension(extension);
+            // A line too long to hold has been reported as unreadable input;
+            // its entry marks the gap like a rejected line's.
+            record.accepted = reader.readLineExtension(extension);
             record.extension = extension;
         } else {
             run.err.line(text::kBadLineId, text::kErrorNotice);

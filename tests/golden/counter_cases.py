@@ -5,7 +5,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import BROKEN, CLOSED, FOLDER, NULL_DEVICE, Case, main, text  # noqa: E402
+from harness import (BROKEN, CLOSED, ENDLESS, FOLDER, LATE, NULL_DEVICE, Case, into, main,  # noqa: E402
+                     text)
 
 BANNER = text(
     "Line Counter made by Korvath | Contact: korvath@example.com", "", "",
@@ -15,6 +16,9 @@ BANNER = text(
     "-" * 115,
     "*****Note:If you dont see the total lines text after the last line,press enter again "
     "to generate*****", "", "", "")
+
+
+NOT_WRITTEN = text("Unable to write console output")
 
 
 def totals(count):
@@ -58,8 +62,12 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
     counted("a UTF-16 file with its byte-order mark", "150, a\r\n151, b\r\n152, c".encode("utf-16"), 3),
     counted("console input from the null device", b"", 0, stdin_mode=NULL_DEVICE),
     counted("console input closed", b"", 0, stdin_mode=CLOSED),
-    Case("standard output a broken pipe", b"150, a\n151, b\n", None, BANNER, 0,
-         stdout_mode=BROKEN),
+    Case("standard output a broken pipe while input keeps coming", b"", None,
+         BANNER + NOT_WRITTEN, 1, stdin_mode=ENDLESS, stdout_mode=BROKEN, timeout=20),
+    Case("standard output on a full disk", b"150, a\n151, b\n", None, BANNER + NOT_WRITTEN, 1,
+         stdout_mode=into("/dev/full")),
+    counted("standard output a non-blocking pipe read late", b"150, a\n" * 500, 500,
+            stdout_mode=LATE),
     Case("standard output closed", b"150, a\n151, b\n", None, BANNER, 0, stdout_mode=CLOSED),
     Case("standard error closed", b"150, a\n151, b\n", totals(2), None, 0, stderr_mode=CLOSED),
     Case("standard error a broken pipe", b"150, a\n151, b\n", totals(2), None, 0,

@@ -6,6 +6,7 @@ its working folder. Each case runs in a fresh temporary folder. On failure
 the first differing line of every stream or file is printed.
 """
 
+import fcntl
 import os
 import resource
 import shutil
@@ -16,7 +17,7 @@ import threading
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
-from typing import Callable, Dict, Optional
+from typing import Callable, Dict, Iterable, Optional, Tuple
 
 # Expected file states besides exact content.
 ABSENT = "absent"        # the file must not exist
@@ -28,11 +29,19 @@ CLOSED = "closed"        # the descriptor is closed before the program starts
 BROKEN = "broken"        # output: a pipe whose reader has already gone
 NULL_DEVICE = "null"     # input: /dev/null
 FOLDER = "folder"        # input: the working folder itself, which cannot be read
-LATE = "late"            # input: a non-blocking pipe whose last two lines come 0.5 s late
+LATE = "late"            # input: a non-blocking pipe whose last two lines come a second late,
+                         # its writer staying open; output: a small non-blocking pipe read a
+                         # second late
+HELD = "held"            # input: a pipe whose last two lines come after a second run
+ENDLESS = "endless"      # input: lines without end, until the program stops reading
+
+LATE_SECONDS = 1.0
+PIPE_SIZE = 4096         # a late reader's pipe holds one page, so writers meet "not ready"
 
 
 def into(name):
-    """Output redirected into a file of the working folder, as a shell's `>` does."""
+    """A stream connected to a file of the working folder (or a path such as /dev/full): output
+    as a shell's `>` does, input as `<` does."""
     return "file:" + name
 
 
@@ -42,41 +51,90 @@ def text(*lines) -> bytes:
                     for line in lines)
 
 
+class Streamed:
+    """Expected content too large to hold: a function giving it as byte chunks, compared
+    with what the program wrote piece by piece."""
+
+    def __init__(self, chunks: Callable[[], Iterable[bytes]]):
+        self.chunks = chunks
+
+
 @dataclass
 class Case:
     name: str
     stdin: bytes
-    stdout: Optional[bytes]
-    stderr: Optional[bytes]
+    stdout: object           # bytes, Streamed, or None when not checked
+    stderr: object
     status: int
     files: Dict[str, object] = field(default_factory=dict)
     setup: Optional[Callable[[Path], None]] = None
     stdin_mode: str = PIPE
     stdout_mode: str = PIPE
     stderr_mode: str = PIPE
+    args: Tuple[str, ...] = ()
+    stdin_chunks: Optional[Callable[[], Iterable[bytes]]] = None  # input too large to hold
     file_size_limit: Optional[int] = None  # bytes, as `ulimit -f` sets it
+    memory_limit: Optional[int] = None     # bytes of address space, as `ulimit -v` sets it
+    timeout: float = 600                   # seconds the whole case may take
     not_under_wine: Optional[str] = None   # why Wine cannot stage the case
-    unprivileged_twice: bool = False       # run twice in one folder as user nobody
+    unprivileged: bool = False             # run as an ordinary user (nobody, when we are root)
+    twice: bool = False                    # run once before, in the same folder
+    second_run: Optional[dict] = None      # HELD input: stdout, stderr and status of another
+                                           # run started while this one waits for its last lines
 
 
-def first_difference(expected: bytes, actual: bytes) -> str:
+def first_difference(expected: bytes, actual: bytes, line_offset=0) -> str:
     exp_lines = expected.split(b"\n")
     act_lines = actual.split(b"\n")
-    for number, (e, a) in enumerate(zip(exp_lines, act_lines), start=1):
+    for number, (e, a) in enumerate(zip(exp_lines, act_lines), start=1 + line_offset):
         if e != a:
             return f"line {number}: expected {e[:300]!r}, got {a[:300]!r}"
     return (f"expected {len(exp_lines) - 1} line breaks and {len(expected)} bytes, "
             f"got {len(act_lines) - 1} and {len(actual)}")
 
 
+def stream_difference(chunks: Iterable[bytes], actual) -> Optional[str]:
+    """Compares a file object's content with chunks, holding about a megabyte at a time."""
+    lines_before = 0
+    pending = b""
+
+    def compare(block):
+        nonlocal lines_before
+        got = actual.read(len(block))
+        if got != block:
+            # Show whole lines around the difference.
+            start = block.rfind(b"\n", 0, next((i for i, (a, b) in enumerate(zip(block, got))
+                                                 if a != b), min(len(block), len(got)))) + 1
+            more = actual.read(4096)
+            return first_difference(block[start:], (got + more)[start:],
+                                    lines_before + block.count(b"\n", 0, start))
+        lines_before += block.count(b"\n")
+        return None
+
+    for chunk in chunks:
+        pending += chunk
+        if len(pending) >= 1 << 20:
+            problem = compare(pending)
+            if problem:
+                return problem
+            pending = b""
+    problem = compare(pending)
+    if problem:
+        return problem
+    extra = actual.read(300)
+    return f"{len(extra)}+ bytes more than expected, from {extra!r}" if extra else None
+
+
 class Platform:
     """How a program is started and how text looks on its side. Windows programs run
     under Wine in a throwaway prefix, made once for all cases and removed afterwards."""
 
-    def __init__(self, wine: bool):
+    def __init__(self, wine: bool, program: Optional[str] = None):
         self.wine = wine
         self.env = None
         self.prefix = None
+        # A sanitizer reserves far more address space than any memory limit allows.
+        self.sanitized = program is not None and b"__asan_init" in Path(program).read_bytes()
         if wine:
             self.prefix = tempfile.mkdtemp(prefix="golden-wine-")
             self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
@@ -89,138 +147,297 @@ class Platform:
             subprocess.run(["wineserver", "--kill"], env=self.env, check=False)
             shutil.rmtree(self.prefix, ignore_errors=True)
 
+    def as_other_user(self, case: Case) -> bool:
+        return case.unprivileged and os.geteuid() == 0
+
     def cannot_run(self, case: Case) -> Optional[str]:
-        if case.unprivileged_twice and not (os.geteuid() == 0 and shutil.which("setpriv")):
-            return "needs root and setpriv to run as another user"
-        if case.unprivileged_twice and self.wine:
-            return "the Wine prefix belongs to root"
+        if self.as_other_user(case) and not shutil.which("setpriv"):
+            return "needs setpriv to run as an ordinary user"
+        if self.as_other_user(case) and self.wine:
+            return "the Wine prefix belongs to root, and root may write anything"
+        if case.memory_limit and self.sanitized:
+            return "a sanitizer cannot start under a memory limit"
         if not self.wine:
             return None
+        if case.memory_limit:
+            return "Wine cannot start under a memory limit"
         if CLOSED in (case.stdin_mode, case.stdout_mode, case.stderr_mode):
             return "Wine gives its own channels the numbers of closed standard descriptors"
         return case.not_under_wine
 
     def command(self, program: str, case: Optional[Case] = None):
-        if case is not None and case.unprivileged_twice:
-            return ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program]
-        return ["wine", program] if self.wine else [program]
+        args = list(case.args) if case is not None else []
+        if case is not None and self.as_other_user(case):
+            return ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program] + args
+        if not self.wine:
+            return [program] + args
+        redirects = self.cmd_redirects(case)
+        if redirects:
+            # The file is opened by Windows itself, as a user's cmd would.
+            line = " ".join(["Z:" + program.replace("/", "\\")] + args + redirects)
+            return ["wine", "cmd", "/c", line]
+        return ["wine", program] + args
+
+    def cmd_redirects(self, case: Optional[Case]):
+        """Under Wine, streams into files of the working folder are redirected by cmd."""
+        if not self.wine or case is None:
+            return []
+        modes = (("<", case.stdin_mode), (">", case.stdout_mode), ("2>", case.stderr_mode))
+        return [f"{sign} {mode[5:]}" for sign, mode in modes
+                if mode.startswith("file:") and not mode[5:].startswith("/")]
 
     def translate(self, data: bytes) -> bytes:
         # The Windows C runtime's text mode stores every line break as CR LF.
         return data.replace(b"\n", b"\r\n") if self.wine else data
 
 
-def feed_late(writer, data):
-    """Writes all but the last two lines, then the rest half a second later."""
-    lines = data.splitlines(keepends=True)
-    os.write(writer, b"".join(lines[:-2]))
-    time.sleep(0.5)
-    os.write(writer, b"".join(lines[-2:]))
-    os.close(writer)
+class Streams:
+    """The three standard streams of one run, connected as the case asks, and whatever
+    threads feed or drain them."""
+
+    def __init__(self, case: Case, work: Path, scratch: Path, platform: Platform):
+        self.case, self.work, self.platform = case, work, platform
+        self.opened = []        # descriptors of ours that the child inherits
+        self.threads = []
+        self.late_output = {}   # stream name -> bytes read by a late reader
+        self.feed_writer = None
+        self.last_line_sent = None
+        self.second = None      # result of a second run
+        self.program = None     # the program, for a second run
+        self.captured = {}      # stream name -> file capturing a Streamed expectation
+        self.stdin = self.connect_input()
+        self.stdout = self.connect_output("stdout", case.stdout_mode, case.stdout, scratch)
+        self.stderr = self.connect_output("stderr", case.stderr_mode, case.stderr, scratch)
+
+    def inherit(self, fd):
+        self.opened.append(fd)
+        return fd
+
+    def connect_input(self):
+        mode = self.case.stdin_mode
+        if mode == FOLDER:
+            return self.inherit(os.open(self.work, os.O_RDONLY))
+        if mode.startswith("file:"):
+            if self.platform.cmd_redirects(self.case):
+                return subprocess.DEVNULL  # cmd opens it
+            return self.inherit(os.open(self.work / mode[5:], os.O_RDONLY))
+        if mode in (CLOSED, NULL_DEVICE):
+            return subprocess.DEVNULL
+        if mode == PIPE and self.case.stdin_chunks is None:
+            return subprocess.PIPE
+        reader, self.feed_writer = os.pipe()
+        if mode == LATE:
+            os.set_blocking(reader, False)
+        return self.inherit(reader)
+
+    def connect_output(self, name, mode, expected, scratch):
+        if mode == BROKEN:
+            reader, writer = os.pipe()
+            os.close(reader)
+            return self.inherit(writer)
+        if mode == LATE:
+            reader, writer = os.pipe()
+            fcntl.fcntl(writer, getattr(fcntl, "F_SETPIPE_SZ", 1031), PIPE_SIZE)
+            os.set_blocking(writer, False)
+            self.late_output[name] = b""
+            self.start(self.read_late, name, reader)
+            return self.inherit(writer)
+        if mode.startswith("file:"):
+            if self.platform.cmd_redirects(self.case) and not mode[5:].startswith("/"):
+                return subprocess.PIPE  # cmd opens it
+            return self.inherit(os.open(self.work / mode[5:], os.O_WRONLY | os.O_CREAT | os.O_TRUNC))
+        if mode == CLOSED:
+            return subprocess.DEVNULL
+        if isinstance(expected, Streamed):
+            self.captured[name] = open(scratch / name, "w+b")
+            return self.captured[name]
+        return subprocess.PIPE
+
+    def start(self, target, *args):
+        thread = threading.Thread(target=target, args=args, daemon=True)
+        self.threads.append(thread)
+        thread.start()
+
+    def read_late(self, name, reader):
+        time.sleep(LATE_SECONDS)
+        with os.fdopen(reader, "rb") as source:
+            self.late_output[name] = source.read()
+
+    def send(self, data):
+        view = memoryview(data)
+        while view:
+            view = view[os.write(self.feed_writer, view):]
+
+    def feed(self, process):
+        """Feeds input that is not handed over at once, on a thread of its own."""
+        case, data = self.case, self.platform.translate(self.case.stdin)
+        try:
+            if case.stdin_mode == ENDLESS:
+                while True:
+                    self.send(b"150, chair, chairtxd, 100, 0\n" * 1000)
+            elif case.stdin_chunks is not None:
+                for chunk in case.stdin_chunks():
+                    self.send(chunk)
+            else:
+                lines = data.splitlines(keepends=True)
+                self.send(b"".join(lines[:-2]))
+                if case.stdin_mode == LATE:
+                    time.sleep(LATE_SECONDS)
+                else:
+                    self.run_second()
+                self.send(b"".join(lines[-2:]))
+                self.last_line_sent = time.monotonic()
+                # A late writer stays open: the program must end at its last
+                # declared line, not wait for the end of input.
+                if case.stdin_mode == LATE:
+                    process.wait()
+        except OSError:  # the program stopped reading: a broken pipe
+            pass
+        finally:
+            os.close(self.feed_writer)
+
+    def run_second(self):
+        """Waits until the first run has taken a line, then starts another in its folder."""
+        log = self.work / "Sorted.log"
+        end = time.monotonic() + 20
+        while time.monotonic() < end and not (log.is_file() and b"Entered Line:" in log.read_bytes()):
+            time.sleep(0.05)
+        self.second = subprocess.run(self.platform.command(self.program, self.case),
+                                     input=b"", cwd=self.work, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, env=self.platform.env, timeout=60)
+
+    def close(self):
+        for fd in self.opened:
+            os.close(fd)
+        self.opened.clear()
 
 
 def run_case(program: str, case: Case, platform: Platform) -> list:
     problems = []
-    with tempfile.TemporaryDirectory(prefix="golden-") as folder:
+    with tempfile.TemporaryDirectory(prefix="golden-") as folder, \
+            tempfile.TemporaryDirectory(prefix="golden-console-") as scratch:
         work = Path(folder)
-        if case.setup:
-            case.setup(work)
-        if case.unprivileged_twice:
+        if platform.as_other_user(case):
             # The build folder may be closed to other users; the working
             # folder, opened to all, holds a copy of the program instead.
             work.chmod(0o777)
             program = shutil.copy(program, work / "program")
+        if case.setup:
+            case.setup(work)
+        if case.twice:
             first = subprocess.run(platform.command(program, case), input=case.stdin, cwd=work,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=600)
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=600,
+                                   env=platform.env)
             if first.returncode != case.status:
                 problems.append(f"first run: status {first.returncode}, {first.stderr[-200:]!r}")
-
-        closed = [fd for fd, mode in enumerate((case.stdin_mode, case.stdout_mode, case.stderr_mode))
-                  if mode == CLOSED]
-
-        opened = []  # descriptors of ours that the child inherits
-        late = []
-
-        def connect(mode):
-            if mode == BROKEN:
-                reader, writer = os.pipe()
-                os.close(reader)
-                opened.append(writer)
-                return writer
-            if mode == FOLDER:
-                opened.append(os.open(work, os.O_RDONLY))
-                return opened[-1]
-            if mode == LATE:
-                reader, writer = os.pipe()
-                os.set_blocking(reader, False)
-                opened.append(reader)
-                late.append(writer)
-                return reader
-            if mode.startswith("file:"):
-                opened.append(os.open(work / mode[5:], os.O_WRONLY | os.O_CREAT | os.O_TRUNC))
-                return opened[-1]
-            return subprocess.DEVNULL if mode in (CLOSED, NULL_DEVICE) else subprocess.PIPE
-
-        def prepare_child():
-            for fd in closed:
-                os.close(fd)
-            if case.file_size_limit is not None:
-                resource.setrlimit(resource.RLIMIT_FSIZE, (case.file_size_limit,) * 2)
-
-        stdin_target = connect(case.stdin_mode)
         try:
-            process = subprocess.Popen(
-                platform.command(program, case), stdin=stdin_target,
-                stdout=connect(case.stdout_mode), stderr=connect(case.stderr_mode), cwd=work,
-                preexec_fn=prepare_child, env=platform.env)
-            for fd in opened:
-                os.close(fd)
-            opened.clear()
-            if late:
-                threading.Thread(target=feed_late, args=(late[0], platform.translate(case.stdin)),
-                                 daemon=True).start()
-            stdout, stderr = process.communicate(
-                platform.translate(case.stdin) if stdin_target == subprocess.PIPE else None,
-                timeout=600)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            return ["did not finish within 600 seconds"]
+            problems += run_once(program, case, platform, work, Path(scratch))
         finally:
-            for fd in opened:
-                os.close(fd)
-        result = subprocess.CompletedProcess(process.args, process.returncode, stdout, stderr)
-
-        if result.returncode < 0 or result.returncode > 128:
-            problems.append(f"crashed: status {result.returncode}")
-        elif result.returncode != case.status:
-            problems.append(f"exit status: expected {case.status}, got {result.returncode}")
-
-        streams = [("standard output", case.stdout, result.stdout),
-                   ("standard error", case.stderr, result.stderr)]
-        for label, expected, actual in streams:
-            if expected is not None and platform.translate(expected) != actual:
-                problems.append(f"{label}: {first_difference(platform.translate(expected), actual)}")
-
-        for name, expected in case.files.items():
-            path = work / name
-            if expected == UNCHECKED:
-                continue
-            if callable(expected):
-                problem = expected(path.read_bytes() if path.is_file() else None)
-                if problem:
-                    problems.append(f"{name}: {problem}")
-                continue
-            if expected == ABSENT:
-                if path.exists():
-                    problems.append(f"{name}: should not exist")
-            elif not path.is_file():
-                problems.append(f"{name}: missing")
-            else:
-                actual = path.read_bytes()
-                wanted = platform.translate(expected)
-                if actual != wanted:
-                    problems.append(f"{name}: {first_difference(wanted, actual)}")
+            work.chmod(0o700)  # a case may have closed the folder; it must still go
     return problems
+
+
+def run_once(program, case, platform, work, scratch):
+    problems = []
+    closed = [fd for fd, mode in enumerate((case.stdin_mode, case.stdout_mode, case.stderr_mode))
+              if mode == CLOSED]
+
+    def prepare_child():
+        for fd in closed:
+            os.close(fd)
+        if case.file_size_limit is not None:
+            resource.setrlimit(resource.RLIMIT_FSIZE, (case.file_size_limit,) * 2)
+        if case.memory_limit is not None:
+            resource.setrlimit(resource.RLIMIT_AS, (case.memory_limit,) * 2)
+
+    streams = Streams(case, work, scratch, platform)
+    streams.program = program
+    cpu_before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    try:
+        process = subprocess.Popen(
+            platform.command(program, case), stdin=streams.stdin, stdout=streams.stdout,
+            stderr=streams.stderr, cwd=work, preexec_fn=prepare_child, env=platform.env)
+        streams.close()
+        if streams.feed_writer is not None:
+            streams.start(streams.feed, process)
+        stdout, stderr = process.communicate(
+            platform.translate(case.stdin) if streams.stdin == subprocess.PIPE else None,
+            timeout=case.timeout)
+        ended = time.monotonic()
+        for thread in streams.threads:
+            thread.join(case.timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        return [f"did not finish within {case.timeout:g} seconds"]
+    finally:
+        streams.close()
+    cpu_after = resource.getrusage(resource.RUSAGE_CHILDREN)
+
+    if process.returncode < 0 or process.returncode > 128:
+        problems.append(f"crashed: status {process.returncode}")
+    elif process.returncode != case.status:
+        problems.append(f"exit status: expected {case.status}, got {process.returncode}")
+
+    if case.stdin_mode == LATE and streams.last_line_sent is not None:
+        if ended - streams.last_line_sent > 5:
+            problems.append("did not end when its last line arrived")
+        cpu = (cpu_after.ru_utime + cpu_after.ru_stime) - (cpu_before.ru_utime + cpu_before.ru_stime)
+        if not platform.wine and cpu > LATE_SECONDS / 2:
+            problems.append(f"used {cpu:.2f} s of processor time waiting {LATE_SECONDS:g} s for input")
+
+    if case.second_run is not None:
+        second = streams.second
+        want = case.second_run
+        if second is None:
+            problems.append("the second run did not start")
+        else:
+            if second.returncode != want["status"]:
+                problems.append(f"second run: exit status {second.returncode}")
+            for label, expected, actual in (("stdout", want["stdout"], second.stdout),
+                                            ("stderr", want["stderr"], second.stderr)):
+                if platform.translate(expected) != actual:
+                    problems.append(f"second run {label}: "
+                                    f"{first_difference(platform.translate(expected), actual)}")
+
+    outputs = {"stdout": stdout, "stderr": stderr, **streams.late_output}
+    for name, expected in (("stdout", case.stdout), ("stderr", case.stderr)):
+        if expected is None:
+            continue
+        label = "standard output" if name == "stdout" else "standard error"
+        if isinstance(expected, Streamed):
+            capture = streams.captured[name]
+            capture.seek(0)
+            problem = stream_difference(map(platform.translate, expected.chunks()), capture)
+            capture.close()
+        else:
+            wanted = platform.translate(expected)
+            problem = None if outputs[name] == wanted else first_difference(wanted, outputs[name])
+        if problem:
+            problems.append(f"{label}: {problem}")
+
+    for name, expected in case.files.items():
+        problem = check_file(work / name, expected, platform)
+        if problem:
+            problems.append(f"{name}: {problem}")
+    return problems
+
+
+def check_file(path: Path, expected, platform: Platform) -> Optional[str]:
+    if expected == UNCHECKED:
+        return None
+    if callable(expected):
+        return expected(path.read_bytes() if path.is_file() else None)
+    if expected == ABSENT:
+        return "should not exist" if path.exists() or path.is_symlink() else None
+    if not path.is_file():
+        return "missing"
+    if isinstance(expected, Streamed):
+        with open(path, "rb") as actual:
+            return stream_difference(map(platform.translate, expected.chunks()), actual)
+    actual = path.read_bytes()
+    wanted = platform.translate(expected)
+    return None if actual == wanted else first_difference(wanted, actual)
 
 
 def main(cases, argv=None) -> int:
@@ -231,7 +448,7 @@ def main(cases, argv=None) -> int:
     parser.add_argument("--only", help="run only the cases whose name contains this text")
     args = parser.parse_args(argv)
 
-    platform = Platform(args.wine)
+    platform = Platform(args.wine, args.program)
     try:
         passed, failed, skipped = run_cases(cases, args, platform)
     finally:

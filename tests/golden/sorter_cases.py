@@ -12,8 +12,8 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (ABSENT, BROKEN, CLOSED, FOLDER, LATE, NULL_DEVICE, UNCHECKED, Case,  # noqa: E402
-                     into, main, text)
+from harness import (ABSENT, BROKEN, CLOSED, FOLDER, HELD, LATE, NULL_DEVICE, UNCHECKED,  # noqa: E402
+                     Case, into, main, text)
 
 # --- The dialogue --------------------------------------------------------------------------
 BANNER = text(
@@ -86,6 +86,14 @@ def rejected(line_id):
     return (line_id, None)
 
 
+def dropped(line_id):
+    """A line whose ID was accepted but whose rest was too long to hold: the input fails there."""
+    return (line_id, DROPPED)
+
+
+DROPPED = "dropped"
+
+
 def completed(declared, start, lines, ide=None, ide_written=True, log_written=True):
     """A run that took every declared line and reached its end."""
     assert len(lines) == declared
@@ -94,7 +102,11 @@ def completed(declared, start, lines, ide=None, ide_written=True, log_written=Tr
     for index, (line_id, extension) in enumerate(lines):
         new_id = start + index
         stdout.append(ASK_LINE)
-        if extension is None:
+        if extension is DROPPED:
+            stderr.append(text("Unable to read console input"))
+            updated = b"#%d" % new_id
+            extension = b""
+        elif extension is None:
             stderr.append(BAD_LINE)
             log.append(log_mismatch(declared, index + 1))
             updated = b"#%d" % new_id
@@ -111,8 +123,8 @@ def completed(declared, start, lines, ide=None, ide_written=True, log_written=Tr
         stderr.append(text("Unable to write Sorted.log file"))
     entries.append(IDE_TRAILER)
     log.append(log_closing(declared))
-    return dict(stdout=b"".join(stdout), stderr=b"".join(stderr),
-                status=0 if ide_written and log_written else 1,
+    failed = not ide_written or not log_written or any(e is DROPPED for _, e in lines)
+    return dict(stdout=b"".join(stdout), stderr=b"".join(stderr), status=1 if failed else 0,
                 files={"Sorted.ide": b"".join(entries) if ide is None else ide,
                        "Sorted.log": b"".join(log)})
 
@@ -148,6 +160,18 @@ def read_only_file(name):
 
 def linked(name, target):
     return lambda work: (work / name).symlink_to(target)
+
+
+def fifo(name):
+    return lambda work: os.mkfifo(work / name)
+
+
+def read_only_folder(work: Path):
+    work.chmod(0o555)
+
+
+def holding(name, content):
+    return lambda work: (work / name).write_bytes(content)
 
 
 def cut_at_limit(full, limit):
@@ -250,21 +274,45 @@ TWO_LINE_FILES = {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": TWO_LINE_LOG}
 
 CHAIR = ", chair, chairtxd, 100, 0"
 
-# Write protection does not stop the superuser, who may replace the file.
-AS_SUPERUSER = hasattr(os, "geteuid") and os.geteuid() == 0
-
-
-def read_only(name, missing_log_message):
-    if AS_SUPERUSER:
-        return dict(stdout=TWO_LINE_STDOUT, stderr=TWO_LINE_STDERR, status=0, files=TWO_LINE_FILES)
+def refused(name, stdout=BANNER, stderr=b""):
+    """A run refused the file `name`: the messages, status 1, and Sorted.ide with its header when
+    the refused file is the log."""
     if name == "Sorted.ide":
-        return dict(stdout=BANNER, stderr=text("Unable to create Sorted.ide file"), status=1,
-                    files={"Sorted.log": ABSENT})
-    return dict(stdout=BANNER, stderr=text("Created Sorted.ide file", missing_log_message),
-                status=1, files={"Sorted.ide": IDE_HEADER})
+        return dict(stdout=stdout, stderr=stderr + text("Unable to create Sorted.ide file"),
+                    status=1, files={"Sorted.log": ABSENT})
+    return dict(stdout=stdout, status=1, files={"Sorted.ide": IDE_HEADER},
+                stderr=stderr + text("Created Sorted.ide file", "Unable to create sorted.log file"))
+
+
+EARLIER = b"left over from an earlier run\n"
+
+
+def console_in(name, stream):
+    """One of the console streams is the output file `name`: it is refused and keeps exactly what
+    it held, which for an output stream is what the program wrote to the console before."""
+    run = refused(name)
+    mode = {"stdin_mode": into(name)} if stream == "stdin" else {f"{stream}_mode": into(name)}
+    if stream == "stdin":
+        run["files"][name] = lambda actual: None if actual == EARLIER else f"holds {actual[:80]!r}"
+    else:
+        run["files"][name] = run.pop(stream)
+        run[stream] = None
+    return dict(run, setup=holding(name, EARLIER), **mode)
 
 
 HUGE_LINE = b", " + b"x" * (64 << 20)
+TOO_LONG_FOR_MEMORY = 32 << 20  # bytes in a line, and twice the address space the run gets
+
+
+def too_long_line():
+    yield b"2\n400\n150, "
+    for _ in range(TOO_LONG_FOR_MEMORY >> 20):
+        yield b"x" * (1 << 20)
+    yield b"\n151, b\n"
+
+
+def late_output_lines(count):
+    return b"%d\n400\n" % count + b"".join(b"%d, a\n" % (150 + n) for n in range(count))
 MOST_LINES = 999998
 
 CASES = [
@@ -343,11 +391,16 @@ CASES = [
          status=1, files={"Sorted.ide": TWO_LINE_IDE, "Sorted.log": UNCHECKED},
          setup=link_to_full_device("Sorted.log")),
 
-    Case("Sorted.ide read-only", TWO_LINE_INPUT, **read_only("Sorted.ide", None),
-         setup=read_only_file("Sorted.ide")),
-    Case("Sorted.log read-only", TWO_LINE_INPUT,
-         **read_only("Sorted.log", "Unable to create sorted.log file"),
-         setup=read_only_file("Sorted.log")),
+    Case("Sorted.ide read-only", TWO_LINE_INPUT, **refused("Sorted.ide"),
+         setup=read_only_file("Sorted.ide"), unprivileged=True),
+    Case("Sorted.log read-only", TWO_LINE_INPUT, **refused("Sorted.log"),
+         setup=read_only_file("Sorted.log"), unprivileged=True),
+    Case("a read-only folder", TWO_LINE_INPUT, **refused("Sorted.ide"), setup=read_only_folder,
+         unprivileged=True),
+    Case("Sorted.ide a FIFO nobody reads", TWO_LINE_INPUT, **refused("Sorted.ide"),
+         setup=fifo("Sorted.ide"), timeout=20, not_under_wine="Windows has no FIFOs in a folder"),
+    Case("Sorted.log a FIFO nobody reads", TWO_LINE_INPUT, **refused("Sorted.log"),
+         setup=fifo("Sorted.log"), timeout=20, not_under_wine="Windows has no FIFOs in a folder"),
     Case("both files on a full disk", TWO_LINE_INPUT,
          stdout=TWO_LINE_STDOUT,
          stderr=TWO_LINE_STDERR + text("Unable to write Sorted.ide file",
@@ -379,7 +432,12 @@ CASES = [
     Case("console input and output closed together", TWO_LINE_INPUT, stdin_mode=CLOSED,
          stdout_mode=CLOSED, **dict(invalid_count(0), stdout=None)),
     Case("a second run in the same folder as an ordinary user", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, unprivileged_twice=True),
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, unprivileged=True, twice=True),
+    Case("a second run while the first waits for input is refused", b"3\n400\n150, chair\n"
+         b"151, table\n152, lamp\n", stdin_mode=HELD, timeout=60,
+         second_run=refused("Sorted.ide"),
+         **completed(3, 400, [accepted(150, ", chair"), accepted(151, ", table"),
+                              accepted(152, ", lamp")])),
 
     # Where the run meets the operating system.
     Case("a file-size limit fails the writes, not the run",
@@ -387,14 +445,20 @@ CASES = [
          **limited(200, 4096), file_size_limit=4096,
          not_under_wine="a file-size limit kills Wine itself; Windows has no such limit"),
     Case("the last lines arrive late on a non-blocking pipe", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, stdin_mode=LATE),
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, stdin_mode=LATE, timeout=20),
+    Case("standard output a non-blocking pipe read late", late_output_lines(400),
+         stdout_mode=LATE, **completed(400, 400, [accepted(150 + n, ", a") for n in range(400)])),
+    Case("a line too long for the memory at hand", b"", stdin_chunks=too_long_line,
+         memory_limit=TOO_LONG_FOR_MEMORY // 2, **completed(2, 400, [dropped(150), rejected(0)])),
     Case("console input that cannot be read", TWO_LINE_INPUT, stdin_mode=FOLDER,
          **dict(invalid_count(0), status=1,
                 stderr=CREATED + text("Unable to read console input") + BAD_COUNT)),
-    Case("standard output redirected into Sorted.ide", TWO_LINE_INPUT, None,
-         text("Unable to create Sorted.ide file"), 1, {"Sorted.ide": b"", "Sorted.log": ABSENT},
-         stdout_mode=into("Sorted.ide"),
-         not_under_wine="Wine's standard handles made from Linux descriptors report no file index"),
+    Case("standard input is Sorted.ide", TWO_LINE_INPUT, **console_in("Sorted.ide", "stdin")),
+    Case("standard output is Sorted.ide", TWO_LINE_INPUT, **console_in("Sorted.ide", "stdout")),
+    Case("standard error is Sorted.ide", TWO_LINE_INPUT, **console_in("Sorted.ide", "stderr")),
+    Case("standard input is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stdin")),
+    Case("standard output is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stdout")),
+    Case("standard error is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stderr")),
     Case("Sorted.log a link to Sorted.ide", TWO_LINE_INPUT, BANNER,
          text("Created Sorted.ide file", "Unable to create sorted.log file"), 1,
          {"Sorted.ide": IDE_HEADER}, setup=linked("Sorted.log", "Sorted.ide")),
