@@ -2,9 +2,21 @@
 
 #include <cstddef>
 
-// Thin wrappers over the C runtime's descriptor calls. On Windows they go
-// through the runtime's text mode, which turns CR LF into LF on input and LF
-// into CR LF on output; the programs never add or strip a CR themselves.
+// Thin wrappers over the C runtime's descriptor calls, one implementation per
+// system (raw_io_posix.cpp, raw_io_windows.cpp), chosen by the build. On
+// Windows they go through the runtime's text mode, which turns CR LF into LF
+// on input and LF into CR LF on output; the programs never add or strip a CR
+// themselves.
+//
+// What every implementation promises:
+// - A call interrupted by a signal is made again; it never fails for that.
+// - A descriptor that is not ready (left in non-blocking mode by whoever
+//   started the program) is waited for, as a blocking one would be, never
+//   taken for the end of input or for a failed write.
+// - Only regular files on disk can be "the same file"; consoles, pipes and
+//   devices serve any number of users and never match.
+// - A file opened here is closed once; the close reports lost data, never an
+//   interruption.
 namespace rawio {
 
 constexpr int kStandardInput = 0;
@@ -12,13 +24,10 @@ constexpr int kStandardOutput = 1;
 constexpr int kStandardError = 2;
 
 // Reads at most `capacity` bytes. Returns the count read, 0 at the end of
-// input, or -1 on a read error. Input that is not ready yet (a non-blocking
-// descriptor) is waited for, never taken for the end.
+// input, or -1 on a read error.
 long readSome(int fd, char* buffer, std::size_t capacity);
 
-// Writes every byte, retrying short writes. Output that is not ready yet (a
-// non-blocking descriptor whose reader is slow) is waited for. False once any
-// write fails.
+// Writes every byte, retrying short writes. False once any write fails.
 bool writeAll(int fd, const char* data, std::size_t size);
 
 // Opens a file for writing in text mode, creating it when it is missing but
@@ -39,7 +48,8 @@ bool holdExclusively(int fd);
 bool emptyFile(int fd);
 
 // True when both descriptors lead to the same regular file, so that writing
-// through one would overwrite or interleave with what the other writes.
+// through one would overwrite or interleave with what the other reads or
+// writes.
 bool isSameFile(int first, int second);
 
 // Closes a descriptor. False when the system reports that data was lost.
