@@ -4,7 +4,7 @@
 
 #include "input_reader.hpp"
 #include "line_writer.hpp"
-#include "texts.hpp"
+#include "counter_texts.hpp"
 
 int runLineCounter(const ConsoleStreams& console) {
     LineWriter err(console.error);
@@ -26,7 +26,7 @@ int runLineCounter(const ConsoleStreams& console) {
     // length or number of lines. A last line without a line break still
     // counts once the input ends. The total is 64-bit so that an endless
     // feed cannot wrap it around.
-    InputReader input(console.input, {&err, text::kInputNotRead});
+    InputReader input(console.input, &err);
     LineWriter out(console.output);
     std::int64_t total = 0;
     while (input.peek() != InputReader::kEnd) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <exception>
 
+#include "console_texts.hpp"
 #include "raw_io.hpp"
 
 namespace {
@@ -11,8 +12,8 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 }  // namespace
 
-InputReader::InputReader(int fd, ReadErrorReport report)
-    : fd_(fd), report_(report), buffer_(new char[kBufferSize]) {}
+InputReader::InputReader(int fd, LineWriter* errorStream)
+    : fd_(fd), errorStream_(errorStream), buffer_(new char[kBufferSize]) {}
 
 bool InputReader::refill() {
     if (ended_) {
@@ -35,8 +36,8 @@ void InputReader::fail() {
     ended_ = true;
     readFailed_ = true;
     next_ = limit_ = 0;
-    if (report_.stream != nullptr) {
-        report_.stream->line(report_.message);
+    if (errorStream_ != nullptr) {
+        errorStream_->line(text::kInputNotRead);
     }
 }
 

@@ -3,15 +3,8 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "line_writer.hpp"
-
-// Where a failed read is reported: the program's error stream and its text.
-struct ReadErrorReport {
-    LineWriter* stream = nullptr;
-    std::string_view message;
-};
 
 // Reads console input through a block buffer. A read takes whatever the
 // system has ready, so a typed line is available as soon as Enter is
@@ -23,7 +16,8 @@ class InputReader {
 public:
     static constexpr int kEnd = -1;
 
-    explicit InputReader(int fd, ReadErrorReport report = {});
+    // A failed read is reported on `errorStream`, when one is given.
+    explicit InputReader(int fd, LineWriter* errorStream = nullptr);
 
     // The next byte (0 to 255) without consuming it, or kEnd. Waits for
     // input when none is buffered.
@@ -59,7 +53,7 @@ private:
     void fail();
 
     int fd_;
-    ReadErrorReport report_;
+    LineWriter* errorStream_;
     bool ended_ = false;
     bool readFailed_ = false;
     std::unique_ptr<char[]> buffer_;

@@ -1,14 +1,6 @@
 #include "sorted_ide.hpp"
 
-#include "texts.hpp"
-
-void writeComposedEntry(LineWriter& writer, const LineRecord& record) {
-    if (record.accepted) {
-        writer << record.newId << record.extension;
-    } else {
-        writer << text::kRejectedEntryMark << record.newId;
-    }
-}
+#include "sorter_texts.hpp"
 
 bool SortedIde::openSortedIde(const ConsoleStreams& console) {
     return file_.open(text::kSortedIdeName, {console.input, console.output, console.error});

@@ -1,6 +1,6 @@
 #include "sorting_log.hpp"
 
-#include "texts.hpp"
+#include "sorter_texts.hpp"
 
 bool SortingLog::openSortingLog(const ConsoleStreams& console, const SortedIde& ide) {
     return file_.open(text::kSortingLogName,

@@ -8,7 +8,7 @@
 #include "line_writer.hpp"
 #include "sorted_ide.hpp"
 #include "sorting_log.hpp"
-#include "texts.hpp"
+#include "sorter_texts.hpp"
 
 namespace {
 
@@ -19,7 +19,7 @@ struct Run {
     explicit Run(const ConsoleStreams& streams)
         : out(streams.output),
           err(streams.error),
-          input(streams.input, {&err, text::kInputNotRead}) {}
+          input(streams.input, &err) {}
 
     LineWriter out;
     LineWriter err;
@@ -123,8 +123,11 @@ int runSorting(const ConsoleStreams& console) {
     }
     run.err.line(text::kIdeCreated);
 
-    // The header goes into Sorted.ide before the log's result is looked at,
-    // so a run stopped by the log still leaves a recognisable file.
+    // Sorted.log is opened before Sorted.ide gets its header, and the header
+    // is written whatever the log's result, so a run refused its log still
+    // leaves Sorted.ide with its two header lines. That holds too where
+    // Sorted.log is Sorted.ide under another name (a link): the refused open
+    // leaves the shared file as it is, so nothing empties the header away.
     const bool logOpened = run.log.openSortingLog(console, run.ide);
     run.ide.writeIdeHeader();
     if (!logOpened) {

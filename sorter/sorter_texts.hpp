@@ -30,7 +30,6 @@ constexpr std::string_view kLogCreated = "Created Sorted.log file";
 constexpr std::string_view kLogNotCreated = "Unable to create sorted.log file";
 constexpr std::string_view kIdeNotWritten = "Unable to write Sorted.ide file";
 constexpr std::string_view kLogNotWritten = "Unable to write Sorted.log file";
-constexpr std::string_view kInputNotRead = "Unable to read console input";
 // Shown on the console at the close, and recorded in the log's closing group.
 constexpr std::string_view kIdeClosed = "Sorted.ide Closed";
 constexpr std::string_view kLogClosed = "Sorted.log Closed";

@@ -27,8 +27,6 @@ constexpr std::string_view kTotal =
     "- - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - "
     "Total Lines:  ";
 
-// Shown when console input fails for a reason other than its end.
-constexpr std::string_view kInputNotRead = "Unable to read console input";
 // Shown when a total cannot be written to the output stream.
 constexpr std::string_view kOutputNotWritten = "Unable to write console output";
 

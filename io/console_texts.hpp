@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string_view>
+
+// The fixed texts that the console code shared by both programs writes.
+namespace text {
+
+// Shown on the error stream when console input fails for a reason other than
+// its end, or holds a line too long for the memory at hand.
+constexpr std::string_view kInputNotRead = "Unable to read console input";
+
+}  // namespace text
