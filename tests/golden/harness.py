@@ -81,6 +81,7 @@ class Case:
     twice: bool = False                    # run once before, in the same folder
     second_run: Optional[dict] = None      # HELD input: stdout, stderr and status of another
                                            # run started while this one waits for its last lines
+    slow: bool = False                     # takes half a minute: run apart, as the "slow" part
 
 
 def first_difference(expected: bytes, actual: bytes, line_offset=0) -> str:
@@ -96,7 +97,6 @@ def first_difference(expected: bytes, actual: bytes, line_offset=0) -> str:
 def stream_difference(chunks: Iterable[bytes], actual) -> Optional[str]:
     """Compares a file object's content with chunks, holding about a megabyte at a time."""
     lines_before = 0
-    pending = b""
 
     def compare(block):
         nonlocal lines_before
@@ -111,14 +111,16 @@ def stream_difference(chunks: Iterable[bytes], actual) -> Optional[str]:
         lines_before += block.count(b"\n")
         return None
 
+    pending, size = [], 0
     for chunk in chunks:
-        pending += chunk
-        if len(pending) >= 1 << 20:
-            problem = compare(pending)
+        pending.append(chunk)
+        size += len(chunk)
+        if size >= 1 << 20:
+            problem = compare(b"".join(pending))
             if problem:
                 return problem
-            pending = b""
-    problem = compare(pending)
+            pending, size = [], 0
+    problem = compare(b"".join(pending))
     if problem:
         return problem
     extra = actual.read(300)
@@ -446,6 +448,8 @@ def main(cases, argv=None) -> int:
     parser.add_argument("program", help="the built program to test")
     parser.add_argument("--wine", action="store_true", help="run a Windows program under Wine")
     parser.add_argument("--only", help="run only the cases whose name contains this text")
+    parser.add_argument("--part", choices=("quick", "slow"),
+                        help="run only the quick cases, or only the slow ones")
     args = parser.parse_args(argv)
 
     platform = Platform(args.wine, args.program)
@@ -462,6 +466,8 @@ def run_cases(cases, args, platform):
     passed = failed = skipped = 0
     for case in cases:
         if args.only and args.only not in case.name:
+            continue
+        if args.part and (args.part == "slow") != case.slow:
             continue
         reason = platform.cannot_run(case)
         if reason:

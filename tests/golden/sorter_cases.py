@@ -13,7 +13,7 @@ from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (ABSENT, BROKEN, CLOSED, FOLDER, HELD, LATE, NULL_DEVICE, UNCHECKED,  # noqa: E402
-                     Case, into, main, text)
+                     Case, Streamed, into, main, text)
 
 # --- The dialogue --------------------------------------------------------------------------
 BANNER = text(
@@ -57,17 +57,20 @@ def log_invalid_start(value):
                 f"Your Entered Stating Point ID Was:   {value}", ONLY_NUMBERS)
 
 
+# A rejected line's record and every line's block, with the numbers and bytes left open.
+LOG_MISMATCH = text(CRASHED, "*****Total IDE Line Amount & Entered IDE Line Amount Don`t Match*****",
+                    DECLARED_WAS + "%d", "Your Inputted Total Object ID(Line) Amount Was:   %d+")
+LOG_BLOCK = text("", "", "Entered Line:           %d%s", "Object ID Detected:     %d",
+                 "Changed Object ID To:   %d", "Line Extention:         %s",
+                 "Updated Line:           %s", "", "")
+
+
 def log_mismatch(declared, entered):
-    return text(CRASHED, "*****Total IDE Line Amount & Entered IDE Line Amount Don`t Match*****",
-                f"{DECLARED_WAS}{declared}",
-                f"Your Inputted Total Object ID(Line) Amount Was:   {entered}+")
+    return LOG_MISMATCH % (declared, entered)
 
 
 def log_block(line_id, new_id, extension, updated):
-    return text("", "", b"Entered Line:           %d" % line_id + extension,
-                f"Object ID Detected:     {line_id}", f"Changed Object ID To:   {new_id}",
-                b"Line Extention:         " + extension, b"Updated Line:           " + updated,
-                "", "")
+    return LOG_BLOCK % (line_id, extension, line_id, new_id, extension, updated)
 
 
 def log_closing(entered):
@@ -92,41 +95,64 @@ def dropped(line_id):
 
 
 DROPPED = "dropped"
+ACCEPTED = "accepted"
 
 
-def completed(declared, start, lines, ide=None, ide_written=True, log_written=True):
-    """A run that took every declared line and reached its end."""
+def completed(declared, start, lines, ide=None, ide_written=True, log_written=True,
+              streamed=False):
+    """A run that took every declared line and reached its end. A streamed run lays out what it
+    expects while it is compared, for runs too long to hold."""
     assert len(lines) == declared
-    stdout, stderr, entries, log = [BANNER, text("", ""), ASK_COUNT, ASK_START], [CREATED], \
-        [IDE_HEADER], [LOG_HEADER]
-    for index, (line_id, extension) in enumerate(lines):
-        new_id = start + index
-        stdout.append(ASK_LINE)
-        if extension is DROPPED:
-            stderr.append(text("Unable to read console input"))
-            updated = b"#%d" % new_id
-            extension = b""
-        elif extension is None:
-            stderr.append(BAD_LINE)
-            log.append(log_mismatch(declared, index + 1))
-            updated = b"#%d" % new_id
-            extension = b""
-        else:
-            updated = b"%d" % new_id + extension
-        entries.append(updated + b"\n")
-        log.append(log_block(line_id, new_id, extension, updated))
-    stdout.append(text("_" * 30 + "Sorting Finished!" + "_" * 30, "", f"Total IDs Sorted:{declared}",
-                       "", "Special Thanks: Programmers around the globe.") + CLOSE)
-    if not ide_written:
-        stderr.append(text("Unable to write Sorted.ide file"))
-    if not log_written:
-        stderr.append(text("Unable to write Sorted.log file"))
-    entries.append(IDE_TRAILER)
-    log.append(log_closing(declared))
+
+    def each_line():
+        """Per line: its new ID, its ID, the extension written, the entry, and how it went."""
+        for index, (line_id, extension) in enumerate(lines):
+            new_id = start + index
+            if extension is None or extension is DROPPED:
+                yield new_id, line_id, b"", b"#%d" % new_id, extension
+            else:
+                yield new_id, line_id, extension, b"%d" % new_id + extension, ACCEPTED
+
+    def stdout():
+        yield BANNER + text("", "") + ASK_COUNT + ASK_START
+        for _ in range(declared):
+            yield ASK_LINE
+        yield text("_" * 30 + "Sorting Finished!" + "_" * 30, "", f"Total IDs Sorted:{declared}",
+                   "", "Special Thanks: Programmers around the globe.") + CLOSE
+
+    def stderr():
+        yield CREATED
+        for _, _, _, _, how in each_line():
+            if how is DROPPED:
+                yield text("Unable to read console input")
+            elif how is None:
+                yield BAD_LINE
+        if not ide_written:
+            yield text("Unable to write Sorted.ide file")
+        if not log_written:
+            yield text("Unable to write Sorted.log file")
+
+    def entries():
+        yield IDE_HEADER
+        for _, _, _, entry, _ in each_line():
+            yield entry + b"\n"
+        yield IDE_TRAILER
+
+    def log():
+        yield LOG_HEADER
+        for index, (new_id, line_id, extension, entry, how) in enumerate(each_line()):
+            if how is None:
+                yield log_mismatch(declared, index + 1)
+            yield log_block(line_id, new_id, extension, entry)
+        yield log_closing(declared)
+
+    def laid_out(stream):
+        return Streamed(stream) if streamed else b"".join(stream())
+
     failed = not ide_written or not log_written or any(e is DROPPED for _, e in lines)
-    return dict(stdout=b"".join(stdout), stderr=b"".join(stderr), status=1 if failed else 0,
-                files={"Sorted.ide": b"".join(entries) if ide is None else ide,
-                       "Sorted.log": b"".join(log)})
+    return dict(stdout=laid_out(stdout), stderr=laid_out(stderr), status=1 if failed else 0,
+                files={"Sorted.ide": laid_out(entries) if ide is None else ide,
+                       "Sorted.log": laid_out(log)})
 
 
 def invalid_count(value):
@@ -300,7 +326,9 @@ def console_in(name, stream):
     return dict(run, setup=holding(name, EARLIER), **mode)
 
 
-HUGE_LINE = b", " + b"x" * (64 << 20)
+# Longer than the input buffer (64 KiB) and the largest piece written through the line buffer
+# (16 KiB), many times over.
+LONG_LINE = b", " + b"x" * (1 << 20)
 TOO_LONG_FOR_MEMORY = 32 << 20  # bytes in a line, and twice the address space the run gets
 
 
@@ -411,10 +439,11 @@ CASES = [
     # Hostile input.
     Case("a UTF-8 byte-order mark before the count is not a number",
          b"\xef\xbb\xbf" + TWO_LINE_INPUT, **invalid_count(0)),
-    Case("a line of 64 MiB is kept whole", b"2\n400\n150" + HUGE_LINE + b"\n151, b\n",
-         **completed(2, 400, [accepted(150, HUGE_LINE), accepted(151, ", b")])),
+    Case("a line longer than every buffer is kept whole", b"2\n400\n150" + LONG_LINE + b"\n151, b\n",
+         **completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")])),
     Case("declared count 999998, then end of input: every line reported at once",
-         b"%d\n400\n" % MOST_LINES, **completed(MOST_LINES, 400, [rejected(0)] * MOST_LINES)),
+         b"%d\n400\n" % MOST_LINES,
+         **completed(MOST_LINES, 400, [rejected(0)] * MOST_LINES, streamed=True), slow=True),
     Case("console input from the null device", b"", stdin_mode=NULL_DEVICE, **invalid_count(0)),
     Case("console input closed", b"", stdin_mode=CLOSED, **invalid_count(0)),
 
