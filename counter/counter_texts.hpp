@@ -5,6 +5,18 @@
 // Every fixed text tallyrun writes, kept exactly as users know them.
 namespace text {
 
+// The answers to --version and --help.
+constexpr std::string_view kProgramName = "tallyrun";
+constexpr std::string_view kHelp =
+    "Usage: tallyrun\n"
+    "Counts the lines of a block of item definition lines as they are typed or\n"
+    "pasted, or read from a file (tallyrun < block.txt), and shows the running\n"
+    "total after each line: the count that renumbrix asks for first.\n"
+    "End the input with Ctrl+Z and Enter (Windows) or Ctrl+D.\n"
+    "It writes no files and takes no other arguments: --help, -h or /? (Windows)\n"
+    "shows this text, --version the version.\n"
+    "More: ReadMe.txt beside tallyrun.exe, or man tallyrun.\n";
+
 // Banner and instructions, on the error stream so that the output stream
 // carries nothing but totals.
 constexpr std::string_view kBanner1 = "Line Counter made by Korvath | Contact: korvath@example.com";

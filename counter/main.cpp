@@ -1,7 +1,12 @@
+#include "command_line.hpp"
+#include "counter_texts.hpp"
 #include "line_counter.hpp"
 #include "raw_io.hpp"
 
-int main() {
+int main(int argc, char* argv[]) {
     rawio::prepareConsole();
+    if (answerCommandLine(argc, argv, {text::kProgramName, text::kHelp})) {
+        return 0;
+    }
     return runLineCounter(ConsoleStreams{});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 // Thin wrappers over the C runtime's descriptor calls, one implementation per
 // system (raw_io_posix.cpp, raw_io_windows.cpp), chosen by the build. On
@@ -54,6 +55,21 @@ bool isSameFile(int first, int second);
 
 // Closes a descriptor. False when the system reports that data was lost.
 bool closeFile(int fd);
+
+// True when `argument` asks for help the way the system's own commands take
+// it: "/?" on Windows. Elsewhere "/?" is an ordinary argument (a path).
+bool isSystemHelpSwitch(std::string_view argument);
+
+// True when the program's console window closes the moment it ends, so that
+// its last messages would vanish unread: on Windows, when standard input is a
+// console that no other process shares (the program was double-clicked).
+// Never on other systems, nor for piped or redirected input.
+bool consoleClosesWithProgram();
+
+// Discards whatever waits in the console's input (surplus pasted lines), then
+// waits for one new key press. Only for a console that closes with the
+// program.
+void waitForKeyPress();
 
 // Makes the process safe to run with closed standard streams or a vanished
 // console reader: a missing standard descriptor is bound to the null device,

@@ -115,6 +115,17 @@ bool closeFile(int fd) {
     return ::close(fd) == 0 || errno == EINTR;
 }
 
+bool isSystemHelpSwitch(std::string_view) {
+    return false;
+}
+
+bool consoleClosesWithProgram() {
+    // A terminal window belongs to the shell that started the program.
+    return false;
+}
+
+void waitForKeyPress() {}
+
 void prepareConsole() {
     for (int fd = kStandardInput; fd <= kStandardError; ++fd) {
         if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {

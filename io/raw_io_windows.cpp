@@ -76,6 +76,31 @@ bool closeFile(int fd) {
     return _close(fd) == 0;
 }
 
+bool isSystemHelpSwitch(std::string_view argument) {
+    return argument == "/?";
+}
+
+bool consoleClosesWithProgram() {
+    // cmd, PowerShell or a batch file share the console and keep its window
+    // open; a double-clicked program is the console's only process.
+    DWORD mode;
+    DWORD processes[2];
+    return GetConsoleMode(handleOf(kStandardInput), &mode) &&
+           GetConsoleProcessList(processes, 2) == 1;
+}
+
+void waitForKeyPress() {
+    const HANDLE console = handleOf(kStandardInput);
+    FlushConsoleInputBuffer(console);
+    INPUT_RECORD event;
+    DWORD count;
+    while (ReadConsoleInputW(console, &event, 1, &count) && count == 1) {
+        if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown) {
+            return;
+        }
+    }
+}
+
 void prepareConsole() {
     // A program started without some standard handle may find the runtime's
     // descriptor for it free, and the next file opened would take it. The

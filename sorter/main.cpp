@@ -1,7 +1,20 @@
+#include "command_line.hpp"
 #include "raw_io.hpp"
+#include "sorter_texts.hpp"
 #include "sorting_run.hpp"
 
-int main() {
+int main(int argc, char* argv[]) {
     rawio::prepareConsole();
-    return runSorting(ConsoleStreams{});
+    if (answerCommandLine(argc, argv, {text::kProgramName, text::kHelp})) {
+        return 0;
+    }
+    // A double-clicked program's window closes as it ends: it waits for a key
+    // instead, once the run has closed its files, so its last words can be
+    // read and a second run is not blocked meanwhile.
+    const bool windowWaits = rawio::consoleClosesWithProgram();
+    const int status = runSorting(ConsoleStreams{}, windowWaits);
+    if (windowWaits) {
+        rawio::waitForKeyPress();
+    }
+    return status;
 }

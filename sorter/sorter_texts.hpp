@@ -7,6 +7,20 @@
 // included, because users and their scripts know them in this form.
 namespace text {
 
+// The answers to --version and --help.
+constexpr std::string_view kProgramName = "renumbrix";
+constexpr std::string_view kHelp =
+    "Usage: renumbrix\n"
+    "Gives a block of item definition (IDE) lines new, consecutive object IDs.\n"
+    "It asks on the console how many lines follow and the new ID of the first,\n"
+    "then reads the lines as they are typed or pasted, or from a file\n"
+    "(renumbrix < lines.txt). Only the ID at the front of each line changes.\n"
+    "It writes Sorted.ide, the renumbered lines as a complete IDE file, and\n"
+    "Sorted.log, a trace of every line, in the current folder, replacing both.\n"
+    "It takes no other arguments: --help, -h or /? (Windows) shows this text,\n"
+    "--version the version.\n"
+    "More: ReadMe.txt beside renumbrix.exe, or man renumbrix.\n";
+
 // Console banner, shown at start-up on the output stream.
 constexpr std::string_view kBanner1 =
     "Welcome To Sorting Script v1.0 Made By Korvath.Contact Email:korvath@example.com";

@@ -59,6 +59,16 @@ int closeRun(Run& run) {
     return ideWritten && logWritten && !run.input.readFailed() ? kExitSuccess : kExitFailure;
 }
 
+// A file that cannot be created ends the run at once, leaving what was
+// written so far. Where a key press ends the program, the Quit hint says so.
+int endRefused(Run& run, std::string_view complaint, bool windowWaits) {
+    run.err.line(complaint);
+    if (windowWaits) {
+        run.err.line(text::kQuitHint);
+    }
+    return kExitFailure;
+}
+
 // An answer outside the ID range ends the run before any line is read. The
 // files stay as they are, without their closing records.
 template <typename LogRecord>
@@ -113,13 +123,12 @@ std::int32_t sortLines(Run& run, IdLineReader& reader, std::int32_t declared, st
 
 }  // namespace
 
-int runSorting(const ConsoleStreams& console) {
+int runSorting(const ConsoleStreams& console, bool windowWaits) {
     Run run(console);
     printBanner(run.out);
 
     if (!run.ide.openSortedIde(console)) {
-        run.err.line(text::kIdeNotCreated);
-        return kExitFailure;
+        return endRefused(run, text::kIdeNotCreated, windowWaits);
     }
     run.err.line(text::kIdeCreated);
 
@@ -131,8 +140,7 @@ int runSorting(const ConsoleStreams& console) {
     const bool logOpened = run.log.openSortingLog(console, run.ide);
     run.ide.writeIdeHeader();
     if (!logOpened) {
-        run.err.line(text::kLogNotCreated);
-        return kExitFailure;
+        return endRefused(run, text::kLogNotCreated, windowWaits);
     }
     run.err.line(text::kLogCreated);
     run.out.line();

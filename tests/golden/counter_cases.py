@@ -21,6 +21,17 @@ BANNER = text(
 NOT_WRITTEN = text("Unable to write console output")
 
 
+HELP = text(
+    "Usage: tallyrun",
+    "Counts the lines of a block of item definition lines as they are typed or",
+    "pasted, or read from a file (tallyrun < block.txt), and shows the running",
+    "total after each line: the count that renumbrix asks for first.",
+    "End the input with Ctrl+Z and Enter (Windows) or Ctrl+D.",
+    "It writes no files and takes no other arguments: --help, -h or /? (Windows)",
+    "shows this text, --version the version.",
+    "More: ReadMe.txt beside tallyrun.exe, or man tallyrun.")
+
+
 def totals(count):
     return text(*(f"{'- ' * 44}Total Lines:  {n}" for n in range(1, count + 1)))
 
@@ -49,6 +60,11 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
 
 
 """, 0),
+    Case("--help", b"150, a\n", HELP, b"", 0, args=("--help",)),
+    Case("-h", b"150, a\n", HELP, b"", 0, args=("-h",)),
+    Case("/?", b"150, a\n", HELP, b"", 0, args=("/?",), not_natively="only Windows programs take /?"),
+    Case("--version", b"150, a\n", text("tallyrun 1.0.0.1"), b"", 0, args=("--version",)),
+    counted("another argument is ignored", b"150, a\n", 1, args=("block.txt",)),
     counted("empty input shows the banner and no total", b"", 0),
     counted("empty lines count", b"\n\n150, a\n\n", 4),
     counted("a line of blanks counts", b"   \t  \n150, a\n", 2),

@@ -77,6 +77,7 @@ class Case:
     memory_limit: Optional[int] = None     # bytes of address space, as `ulimit -v` sets it
     timeout: float = 600                   # seconds the whole case may take
     not_under_wine: Optional[str] = None   # why Wine cannot stage the case
+    not_natively: Optional[str] = None     # why the case holds only for Windows programs
     unprivileged: bool = False             # run as an ordinary user (nobody, when we are root)
     twice: bool = False                    # run once before, in the same folder
     second_run: Optional[dict] = None      # HELD input: stdout, stderr and status of another
@@ -160,7 +161,7 @@ class Platform:
         if case.memory_limit and self.sanitized:
             return "a sanitizer cannot start under a memory limit"
         if not self.wine:
-            return None
+            return case.not_natively
         if case.memory_limit:
             return "Wine cannot start under a memory limit"
         if CLOSED in (case.stdin_mode, case.stdout_mode, case.stderr_mode):

@@ -223,6 +223,21 @@ def earlier_run_files(work: Path):
         (work / name).write_bytes(b"left over from an earlier run\n" * 1000)
 
 
+HELP = text(
+    "Usage: renumbrix",
+    "Gives a block of item definition (IDE) lines new, consecutive object IDs.",
+    "It asks on the console how many lines follow and the new ID of the first,",
+    "then reads the lines as they are typed or pasted, or from a file",
+    "(renumbrix < lines.txt). Only the ID at the front of each line changes.",
+    "It writes Sorted.ide, the renumbered lines as a complete IDE file, and",
+    "Sorted.log, a trace of every line, in the current folder, replacing both.",
+    "It takes no other arguments: --help, -h or /? (Windows) shows this text,",
+    "--version the version.",
+    "More: ReadMe.txt beside renumbrix.exe, or man renumbrix.")
+NO_FILES = {"Sorted.ide": ABSENT, "Sorted.log": ABSENT}
+ONLY_WINDOWS = "only Windows programs take /?"
+
+
 # The one transcript spelled out in full, byte for byte, as a user sees it.
 TWO_LINE_INPUT = b"2\n400\n150, chair, chairtxd, 100, 0\n151, table, tabletxd, 100, 0\n"
 TWO_LINE_STDOUT = b"""\
@@ -348,6 +363,19 @@ CASES = [
          0, TWO_LINE_FILES),
     Case("earlier Sorted.ide and Sorted.log are replaced", TWO_LINE_INPUT, TWO_LINE_STDOUT,
          TWO_LINE_STDERR, 0, TWO_LINE_FILES, setup=earlier_run_files),
+
+    # The command line: a request for help or the version is answered, anything else ignored.
+    Case("--help", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("--help",)),
+    Case("-h", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("-h",)),
+    Case("/?", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("/?",), not_natively=ONLY_WINDOWS),
+    Case("--version", TWO_LINE_INPUT, text("renumbrix 1.0.0.1"), b"", 0, NO_FILES,
+         args=("--version",)),
+    Case("a file dropped on the program starts the dialogue", TWO_LINE_INPUT, TWO_LINE_STDOUT,
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("block.txt",)),
+    Case("/? is an ordinary argument outside Windows", TWO_LINE_INPUT, TWO_LINE_STDOUT,
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("/?",), not_under_wine=ONLY_WINDOWS),
+    Case("--help among other arguments is ignored", TWO_LINE_INPUT, TWO_LINE_STDOUT,
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("--help", "x")),
 
     # The two questions.
     Case("declared count not a number", b"abc\n400\n", **invalid_count(0)),

@@ -72,6 +72,26 @@ class Terminal:
         for _ in range(count):
             self.seen = self.screen.find(text.encode(), self.seen) + 1
 
+    def wait_for_sequence(self, *texts):
+        """Waits until the texts have appeared in this order, anywhere on the screen."""
+        end = time.monotonic() + WAIT
+        while True:
+            at = 0
+            for piece in texts:
+                at = self.screen.find(piece.encode(), at)
+                if at < 0:
+                    break
+            if at >= 0:
+                return
+            if time.monotonic() > end:
+                raise AssertionError(f"{texts!r} not shown within {WAIT} s; the screen ends with "
+                                     f"{self.screen[-300:]!r}")
+            self.read(0.1)
+
+    def still_running(self, seconds=1.0):
+        self.read(seconds)
+        check(self.process.poll() is None, "ended without waiting for a key")
+
     def shows_nothing_new(self, text, seconds=0.5):
         self.read(seconds)
         if text.encode() in self.screen[self.seen:]:
@@ -96,8 +116,18 @@ def check(condition, what):
         raise AssertionError(what)
 
 
+def quit(term, keys, *last_words):
+    """In a console window of its own (as after a double-click), renumbrix waits for a key once
+    it has shown its last words; elsewhere it has already ended."""
+    if keys.window_waits:
+        term.wait_for_sequence(*last_words, "Press Any Key To Quit...")
+        term.still_running()
+        term.type(b"x")
+
+
 def finished(term, keys, folder, *entries):
     """The run ended with status 0 and Sorted.ide holds these entries."""
+    quit(term, keys, "Sorted.log Closed")
     check(term.status() == 0, "exit status is not 0")
     wanted = (IDE_HEADER + text(*entries) + IDE_TRAILER).replace(b"\n", keys.eol)
     check((folder / "Sorted.ide").read_bytes() == wanted, "Sorted.ide differs")
@@ -156,6 +186,27 @@ def renumbrix_input_ended_mid_block(term, keys, folder):
     finished(term, keys, folder, "400, a", "#401", "#402")
 
 
+def renumbrix_surplus_line_is_no_key(term, keys, folder):
+    # A pasted line beyond the declared count is thrown away, not taken for
+    # the key that ends the wait.
+    term.wait_for("Amount:")
+    term.type(keys.enter.join([b"1", b"400", b"150, a", b"151, b", b""]))
+    finished(term, keys, folder, "400, a")
+
+
+def renumbrix_refused_file_waits(term, keys, folder):
+    quit(term, keys, "Unable to create Sorted.ide file")
+    check(term.status() == 1, "exit status is not 1")
+
+
+def renumbrix_from_cmd_needs_no_key(term, keys, folder):
+    # Started from a command prompt, the window stays with the prompt.
+    term.wait_for("Amount:")
+    term.type(keys.enter.join([b"1", b"400", b"150, a", b""]))
+    term.wait_for("Press Any Key To Quit...")
+    check(term.status() == 0, "exit status is not 0")
+
+
 def tallyrun_counts_each_typed_line(term, keys, folder):
     term.wait_for("*****Note:")
     for total, line in enumerate([b"150, a", b"", b"151, b"], start=1):
@@ -168,7 +219,7 @@ def tallyrun_counts_each_typed_line(term, keys, folder):
 
 
 class Keys:
-    def __init__(self, wine):
+    def __init__(self, wine, through_cmd=False):
         # The Windows console's Enter is a carriage return; it ends input on
         # Ctrl+Z typed at the start of a line and then Enter.
         self.enter = b"\r" if wine else b"\n"
@@ -177,13 +228,25 @@ class Keys:
         # A partial line is handed over by one Ctrl+D and the input ended by a
         # second; in the Windows console, Ctrl+Z ends the partial line's input.
         self.end_partial = b"\x1a\r" if wine else END_INPUT * 2
+        # Wine started on a terminal gives the program a console of its own,
+        # as a double-click does; through cmd it shares cmd's.
+        self.window_waits = wine and not through_cmd
 
 
 RENUMBRIX_CASES = [renumbrix_typed_line_by_line, renumbrix_block_pasted,
-                   renumbrix_line_typed_in_two_parts, renumbrix_input_ended_mid_block]
+                   renumbrix_line_typed_in_two_parts, renumbrix_input_ended_mid_block,
+                   renumbrix_surplus_line_is_no_key, renumbrix_refused_file_waits,
+                   renumbrix_from_cmd_needs_no_key]
 TALLYRUN_CASES = [tallyrun_counts_each_typed_line]
-# The Windows console has no way to hand over part of a line.
-NOT_UNDER_WINE = {renumbrix_line_typed_in_two_parts}
+# Why a case cannot run under Wine, or only there.
+NOT_UNDER_WINE = {renumbrix_line_typed_in_two_parts:
+                  "the Windows console cannot hand over part of a line"}
+ONLY_UNDER_WINE = {renumbrix_surplus_line_is_no_key: "only a Windows console window waits",
+                   renumbrix_refused_file_waits: "only a Windows console window waits",
+                   renumbrix_from_cmd_needs_no_key: "cmd is a Windows program"}
+THROUGH_CMD = {renumbrix_from_cmd_needs_no_key}
+# What the folder holds before the program starts.
+SETUP = {renumbrix_refused_file_waits: lambda folder: (folder / "Sorted.ide").mkdir()}
 
 
 def main():
@@ -193,19 +256,24 @@ def main():
     parser.add_argument("--wine", action="store_true", help="run Windows programs under Wine")
     args = parser.parse_args()
     platform = Platform(args.wine)
-    keys = Keys(args.wine)
     env = dict(platform.env or os.environ, TERM="xterm")
     passed = failed = skipped = 0
     try:
         for program, cases in ((args.renumbrix, RENUMBRIX_CASES), (args.tallyrun, TALLYRUN_CASES)):
             for case in cases:
-                if args.wine and case in NOT_UNDER_WINE:
-                    print(f"skip {case.__name__} (not possible in the Windows console)")
+                reason = (NOT_UNDER_WINE if args.wine else ONLY_UNDER_WINE).get(case)
+                if reason:
+                    print(f"skip {case.__name__} ({reason})")
                     skipped += 1
                     continue
+                keys = Keys(args.wine, through_cmd=case in THROUGH_CMD)
+                command = platform.command(os.path.abspath(program))
+                if case in THROUGH_CMD:
+                    command = ["wine", "cmd", "/c", "Z:" + command[1].replace("/", "\\")]
                 with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
-                    term = Terminal(platform.command(os.path.abspath(program)), folder, env,
-                                    raw=args.wine)
+                    if case in SETUP:
+                        SETUP[case](Path(folder))
+                    term = Terminal(command, folder, env, raw=args.wine)
                     try:
                         case(term, keys, Path(folder))
                         passed += 1
