@@ -14,6 +14,9 @@ function(make_windows_program target description)
     configure_file("${PROJECT_SOURCE_DIR}/resources/program.rc.in" "${rc_file}" @ONLY)
     target_sources(${target} PRIVATE "${rc_file}")
     if(MINGW)
-        target_link_options(${target} PRIVATE -static $<$<NOT:$<CONFIG:Debug>>:-s>)
+        # No time stamp in the header, so that one commit always builds the
+        # same bytes and a download can be checked against its source.
+        target_link_options(${target} PRIVATE -static -Wl,--no-insert-timestamp
+                            $<$<NOT:$<CONFIG:Debug>>:-s>)
     endif()
 endfunction()
