@@ -95,35 +95,25 @@ def first_difference(expected: bytes, actual: bytes, line_offset=0) -> str:
             f"got {len(act_lines) - 1} and {len(actual)}")
 
 
-def stream_difference(chunks: Iterable[bytes], actual) -> Optional[str]:
-    """Compares a file object's content with chunks, holding about a megabyte at a time."""
-    lines_before = 0
-
-    def compare(block):
-        nonlocal lines_before
-        got = actual.read(len(block))
-        if got != block:
-            # Show whole lines around the difference.
-            start = block.rfind(b"\n", 0, next((i for i, (a, b) in enumerate(zip(block, got))
-                                                 if a != b), min(len(block), len(got)))) + 1
-            more = actual.read(4096)
-            return first_difference(block[start:], (got + more)[start:],
-                                    lines_before + block.count(b"\n", 0, start))
-        lines_before += block.count(b"\n")
-        return None
-
+def megabytes(chunks: Iterable[bytes]) -> Iterable[bytes]:
     pending, size = [], 0
     for chunk in chunks:
         pending.append(chunk)
         size += len(chunk)
         if size >= 1 << 20:
-            problem = compare(b"".join(pending))
-            if problem:
-                return problem
+            yield b"".join(pending)
             pending, size = [], 0
-    problem = compare(b"".join(pending))
-    if problem:
-        return problem
+    yield b"".join(pending)
+
+
+def stream_difference(chunks: Iterable[bytes], actual) -> Optional[str]:
+    """Compares a file object's content with chunks, a megabyte at a time."""
+    lines_before = 0
+    for block in megabytes(chunks):
+        got = actual.read(len(block))
+        if got != block:
+            return first_difference(block, got + actual.read(4096), lines_before)
+        lines_before += block.count(b"\n")
     extra = actual.read(300)
     return f"{len(extra)}+ bytes more than expected, from {extra!r}" if extra else None
 
@@ -204,7 +194,7 @@ class Streams:
         self.threads = []
         self.late_output = {}   # stream name -> bytes read by a late reader
         self.feed_writer = None
-        self.last_line_sent = None
+        self.waited_after_last_line = None
         self.second = None      # result of a second run
         self.program = None     # the program, for a second run
         self.captured = {}      # stream name -> file capturing a Streamed expectation
@@ -289,11 +279,12 @@ class Streams:
                 else:
                     self.run_second()
                 self.send(b"".join(lines[-2:]))
-                self.last_line_sent = time.monotonic()
+                sent = time.monotonic()
                 # A late writer stays open: the program must end at its last
                 # declared line, not wait for the end of input.
                 if case.stdin_mode == LATE:
                     process.wait()
+                    self.waited_after_last_line = time.monotonic() - sent
         except OSError:  # the program stopped reading: a broken pipe
             pass
         finally:
@@ -366,7 +357,6 @@ def run_once(program, case, platform, work, scratch):
         stdout, stderr = process.communicate(
             platform.translate(case.stdin) if streams.stdin == subprocess.PIPE else None,
             timeout=case.timeout)
-        ended = time.monotonic()
         for thread in streams.threads:
             thread.join(case.timeout)
     except subprocess.TimeoutExpired:
@@ -382,8 +372,8 @@ def run_once(program, case, platform, work, scratch):
     elif process.returncode != case.status:
         problems.append(f"exit status: expected {case.status}, got {process.returncode}")
 
-    if case.stdin_mode == LATE and streams.last_line_sent is not None:
-        if ended - streams.last_line_sent > 5:
+    if case.stdin_mode == LATE and streams.waited_after_last_line is not None:
+        if streams.waited_after_last_line > 5:
             problems.append("did not end when its last line arrived")
         cpu = (cpu_after.ru_utime + cpu_after.ru_stime) - (cpu_before.ru_utime + cpu_before.ru_stime)
         if not platform.wine and cpu > LATE_SECONDS / 2:
