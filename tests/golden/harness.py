@@ -171,13 +171,15 @@ class Platform:
             return ["wine", "cmd", "/c", line]
         return ["wine", program] + args
 
+    def cmd_opens(self, mode: str) -> bool:
+        """Under Wine, a stream into a file of the working folder is redirected by cmd."""
+        return self.wine and mode.startswith("file:") and not mode[5:].startswith("/")
+
     def cmd_redirects(self, case: Optional[Case]):
-        """Under Wine, streams into files of the working folder are redirected by cmd."""
-        if not self.wine or case is None:
+        if case is None:
             return []
         modes = (("<", case.stdin_mode), (">", case.stdout_mode), ("2>", case.stderr_mode))
-        return [f"{sign} {mode[5:]}" for sign, mode in modes
-                if mode.startswith("file:") and not mode[5:].startswith("/")]
+        return [f"{sign} {mode[5:]}" for sign, mode in modes if self.cmd_opens(mode)]
 
     def translate(self, data: bytes) -> bytes:
         # The Windows C runtime's text mode stores every line break as CR LF.
@@ -210,9 +212,9 @@ class Streams:
         mode = self.case.stdin_mode
         if mode == FOLDER:
             return self.inherit(os.open(self.work, os.O_RDONLY))
+        if self.platform.cmd_opens(mode):
+            return subprocess.DEVNULL
         if mode.startswith("file:"):
-            if self.platform.cmd_redirects(self.case):
-                return subprocess.DEVNULL  # cmd opens it
             return self.inherit(os.open(self.work / mode[5:], os.O_RDONLY))
         if mode in (CLOSED, NULL_DEVICE):
             return subprocess.DEVNULL
@@ -235,9 +237,9 @@ class Streams:
             self.late_output[name] = b""
             self.start(self.read_late, name, reader)
             return self.inherit(writer)
+        if self.platform.cmd_opens(mode):
+            return subprocess.PIPE
         if mode.startswith("file:"):
-            if self.platform.cmd_redirects(self.case) and not mode[5:].startswith("/"):
-                return subprocess.PIPE  # cmd opens it
             return self.inherit(os.open(self.work / mode[5:], os.O_WRONLY | os.O_CREAT | os.O_TRUNC))
         if mode == CLOSED:
             return subprocess.DEVNULL
