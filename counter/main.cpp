@@ -5,8 +5,8 @@
 
 int main(int argc, char* argv[]) {
     rawio::prepareConsole();
-    if (answerCommandLine(argc, argv, {text::kProgramName, text::kHelp})) {
-        return 0;
+    if (const auto status = answerCommandLine(argc, argv, {text::kProgramName, text::kHelp})) {
+        return *status;
     }
     return runLineCounter(ConsoleStreams{});
 }

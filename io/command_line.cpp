@@ -1,27 +1,49 @@
 #include "command_line.hpp"
 
+#include "console_texts.hpp"
 #include "line_writer.hpp"
 #include "raw_io.hpp"
 #include "version.hpp"
 
-bool answerCommandLine(int argc, char* argv[], const ProgramInfo& program) {
-    if (argc != 2) {
-        return false;
+namespace {
+
+bool isHelpOption(std::string_view argument) {
+    return argument == "--help" || argument == "-h" || rawio::isSystemHelpSwitch(argument);
+}
+
+}  // namespace
+
+std::optional<int> answerCommandLine(int argc, char* argv[], const ProgramInfo& program) {
+    bool help = false;
+    bool version = false;
+    for (int index = 1; index < argc; ++index) {
+        const std::string_view argument = argv[index];
+        if (!rawio::looksLikeOption(argument)) {
+            continue;
+        }
+        if (isHelpOption(argument)) {
+            help = true;
+        } else if (argument == "--version") {
+            version = true;
+        } else {
+            LineWriter(rawio::kStandardError)
+                .line(program.name, text::kUnknownOption, argument, text::kSeeHelp, program.name,
+                      text::kHelpOption);
+            return 1;
+        }
     }
-    const std::string_view argument = argv[1];
     LineWriter out(rawio::kStandardOutput);
-    if (argument == "--version") {
-        out.line(program.name, " ", text::kVersion);
-        return true;
-    }
-    if (argument == "--help" || argument == "-h" || rawio::isSystemHelpSwitch(argument)) {
+    if (help) {
         // Line by line, like everything else the programs write.
         for (std::string_view rest = program.help; !rest.empty();) {
             const std::size_t end = rest.find('\n');
             out.line(rest.substr(0, end));
             rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         }
-        return true;
+    } else if (version) {
+        out.line(program.name, " ", text::kVersion);
+    } else {
+        return std::nullopt;
     }
-    return false;
+    return out.failed() ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 // What a program says about itself when asked on its command line.
@@ -8,9 +9,12 @@ struct ProgramInfo {
     std::string_view help;  // lines, each ended by '\n'
 };
 
-// Answers a request for help (--help, -h, and /? on Windows) or for the
-// version (--version) given as the only argument, on standard output. True
-// when it answered: the program then ends with status 0, having read no input
-// and touched no file. Any other command line is ignored, so a file dropped
-// on the program still starts its dialogue.
-bool answerCommandLine(int argc, char* argv[], const ProgramInfo& program);
+// Answers what the command line asks before any work starts, and returns the
+// exit status when it did; nothing when the program is to do its work. An
+// option it does not know (anything that starts with '-', or '/' on Windows,
+// other than --help, -h, /? on Windows, and --version) is refused on standard
+// error with status 1, before any input is read or file touched. Otherwise a
+// request for help, or failing that for the version, is answered on standard
+// output: status 0, or 1 when the answer could not be written. Arguments that
+// are no options are left to the program.
+std::optional<int> answerCommandLine(int argc, char* argv[], const ProgramInfo& program);

@@ -1,50 +1,88 @@
 #include "line_writer.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 #include "raw_io.hpp"
 
 namespace {
 
-// Pieces longer than this bypass the line buffer, so a huge input line is
-// written straight from where it is held instead of being copied again.
-constexpr std::size_t kDirectWriteSize = 16 * 1024;
+// Pieces longer than this are not copied into the line buffer: a huge input
+// line is written straight from where it is held.
+constexpr std::size_t kCopiedPieceSize = 16 * 1024;
 
 }  // namespace
 
 LineWriter& LineWriter::operator<<(std::string_view text) {
-    if (text.size() >= kDirectWriteSize) {
-        flush();
-        if (!rawio::writeAll(fd_, text.data(), text.size())) {
-            failed_ = true;
-        }
+    if (text.size() >= kCopiedPieceSize) {
+        pieces_.push_back({text.data(), 0, text.size()});
+    } else if (!pieces_.empty() && pieces_.back().held == nullptr) {
+        pieces_.back().size += text.size();
+        pending_.append(text);
     } else {
+        pieces_.push_back({nullptr, pending_.size(), text.size()});
         pending_.append(text);
     }
     return *this;
 }
 
-LineWriter& LineWriter::operator<<(std::int32_t number) {
-    return *this << static_cast<std::int64_t>(number);
-}
-
 LineWriter& LineWriter::operator<<(std::int64_t number) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    pending_.append(digits, result.ptr);
-    return *this;
+    return *this << std::string_view(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
 void LineWriter::endLine() {
-    pending_.push_back('\n');
+    *this << std::string_view("\n", 1);
     flush();
 }
 
 void LineWriter::flush() {
-    if (!pending_.empty()) {
-        if (!rawio::writeAll(fd_, pending_.data(), pending_.size())) {
+    views_.clear();
+    std::uint64_t size = 0;
+    for (const Piece& piece : pieces_) {
+        views_.emplace_back(piece.held != nullptr ? piece.held : pending_.data() + piece.offset,
+                            piece.size);
+        size += piece.size;
+    }
+    if (!failed_) {
+        write(size);
+    }
+    pending_.clear();
+    pieces_.clear();
+}
+
+void LineWriter::write(std::uint64_t size) {
+    // Each call takes what it can; a console gets the rest in later calls,
+    // while a file that takes less than it was given has run out of room.
+    std::string_view* rest = views_.data();
+    std::size_t restCount = views_.size();
+    std::uint64_t left = size;
+    while (left > 0) {
+        const std::size_t offered = static_cast<std::size_t>(std::min<std::uint64_t>(left, rawio::kMaxTransfer));
+        const std::size_t written = rawio::writeSome(fd_, rest, restCount);
+        if (written == 0 || (target_ == Target::File && written < offered)) {
             failed_ = true;
+            break;
         }
-        pending_.clear();
+        left -= written;
+        for (std::size_t skip = written; skip > 0;) {
+            const std::size_t taken = std::min(skip, rest->size());
+            rest->remove_prefix(taken);
+            skip -= taken;
+            if (rest->empty()) {
+                ++rest;
+                --restCount;
+            }
+        }
+    }
+    if (target_ == Target::File) {
+        if (failed_) {
+            rawio::cutFile(fd_, keptBytes_, keptLineBreaks_);
+        } else {
+            // Every line written here ends with its one line break.
+            keptBytes_ += size;
+            ++keptLineBreaks_;
+        }
     }
 }

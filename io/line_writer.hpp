@@ -3,17 +3,23 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Writes text line by line to a descriptor. Every line is handed to the
-// system as soon as it ends, so a person at the console sees it before the
-// program waits, and a file holds every line written so far even if the
-// process is killed. A write that fails is remembered, never retried.
+// system as soon as it ends, in one system call, so a person at the console
+// sees it before the program waits, and a file holds every line written so
+// far, whole, even if the process is killed. Once a write has failed, nothing
+// more is written: a later line would leave a gap before it.
 class LineWriter {
 public:
-    explicit LineWriter(int fd) : fd_(fd) {}
+    // What the descriptor leads to. A file must end on a whole line: where a
+    // write to it fails or falls short, it is cut back to its last complete
+    // line. A console takes a short write as a reason to write the rest.
+    enum class Target { Console, File };
+
+    explicit LineWriter(int fd, Target target = Target::Console) : fd_(fd), target_(target) {}
 
     LineWriter& operator<<(std::string_view text);
-    LineWriter& operator<<(std::int32_t number);
     LineWriter& operator<<(std::int64_t number);
 
     // Writes the pieces given, then ends the line: a line break and a flush.
@@ -29,9 +35,24 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    // A stretch of the line: bytes of `pending_` from `offset`, or, for a long
+    // piece, the caller's own bytes, which stay where they are held.
+    struct Piece {
+        const char* held;
+        std::size_t offset;
+        std::size_t size;
+    };
+
     void flush();
+    void write(std::uint64_t size);
 
     int fd_;
+    Target target_;
     bool failed_ = false;
     std::string pending_;
+    std::vector<Piece> pieces_;
+    std::vector<std::string_view> views_;
+    // The bytes and line breaks of the complete lines written so far.
+    std::uint64_t keptBytes_ = 0;
+    std::uint64_t keptLineBreaks_ = 0;
 };

@@ -6,28 +6,47 @@ OutputFile::~OutputFile() {
     if (fd_ >= 0) {
         rawio::closeFile(fd_);
     }
+    release();
 }
 
-bool OutputFile::open(const char* name, std::initializer_list<int> mustDiffer) {
-    fd_ = rawio::openTextFile(name);
-    // The file is emptied only once it is known to be this run's alone: one
-    // held by another run, or one the console reads or writes, keeps what it
-    // holds.
-    bool usable = fd_ >= 0 && rawio::holdExclusively(fd_);
-    for (const int other : mustDiffer) {
-        usable = usable && !rawio::isSameFile(fd_, other);
+OutputFile::Claim OutputFile::claim(const char* name, std::initializer_list<int> mustDiffer) {
+    bool heldElsewhere = false;
+    fd_ = rawio::openTextFile(name, heldElsewhere);
+    if (fd_ < 0) {
+        return heldElsewhere ? Claim::InUse : Claim::Refused;
     }
-    usable = usable && rawio::emptyFile(fd_);
-    if (!usable && fd_ >= 0) {
+    bool inUse = !rawio::holdExclusively(fd_);
+    for (const int other : mustDiffer) {
+        inUse = inUse || rawio::isSameFile(fd_, other);
+    }
+    const Claim claim = inUse ? Claim::InUse : Claim::Taken;
+    if (claim != Claim::Taken) {
         rawio::closeFile(fd_);
         fd_ = -1;
     }
-    writer_ = LineWriter(fd_);
-    return fd_ >= 0;
+    return claim;
+}
+
+bool OutputFile::empty() {
+    if (!rawio::cutFile(fd_, 0, 0)) {
+        rawio::closeFile(fd_);
+        fd_ = -1;
+        return false;
+    }
+    writer_ = LineWriter(fd_, LineWriter::Target::File);
+    return true;
 }
 
 bool OutputFile::close() {
+    hold_ = rawio::duplicate(fd_);
     const bool closed = rawio::closeFile(fd_);
     fd_ = -1;
     return closed && !writer_.failed();
+}
+
+void OutputFile::release() {
+    if (hold_ >= 0) {
+        rawio::closeFile(hold_);
+        hold_ = -1;
+    }
 }

@@ -4,10 +4,10 @@
 
 #include "line_writer.hpp"
 
-// A text file created (or emptied) in the current directory and written
-// line by line, held by this process alone while it is open. It is closed explicitly by close(); a file still open when
-// the object goes away is closed then, which loses nothing because every
-// line has already been handed to the system.
+// A text file in the current directory, written line by line. A run first
+// claims its files, which changes nothing in them, and empties them only once
+// all of them are its own; it then holds them against other runs until the
+// last of them is closed.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -15,21 +15,38 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Creates or empties the file. False when it cannot be created, when
-    // another process holds it (a second run in the same folder), or when it
-    // turns out to be the same file as one of `mustDiffer` (the console
-    // redirected into or out of it, say): the file is then closed again,
-    // keeping exactly what it held, since two users would corrupt each other.
-    bool open(const char* name, std::initializer_list<int> mustDiffer);
+    // How a claim went.
+    enum class Claim {
+        Taken,    // the file is this run's, still holding what it held
+        InUse,    // another run or program holds it, or it is one of `mustDiffer`
+        Refused,  // it cannot be created
+    };
+
+    // Opens the file, creating it when it is missing, and takes the hold. A
+    // file that is the same as one of `mustDiffer` (the console redirected
+    // into or out of it, say) is in use already, since two users would
+    // corrupt each other. A file not taken is closed again, keeping exactly
+    // what it held.
+    Claim claim(const char* name, std::initializer_list<int> mustDiffer);
+
+    // Empties a claimed file. False when it cannot be emptied: it is then
+    // closed again.
+    bool empty();
 
     int descriptor() const { return fd_; }
 
     LineWriter& writer() { return writer_; }
 
-    // Closes the file. False when any write to it, or the close, failed.
+    // Closes the file. False when any write to it, or the close, failed. The
+    // hold stays until release(), so that a run can keep all its files
+    // until the last of them is closed.
     bool close();
+
+    // Gives up the hold on a closed file.
+    void release();
 
 private:
     int fd_ = -1;
+    int hold_ = -1;
     LineWriter writer_{-1};
 };

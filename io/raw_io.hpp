@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 // Thin wrappers over the C runtime's descriptor calls, one implementation per
@@ -24,29 +25,44 @@ constexpr int kStandardInput = 0;
 constexpr int kStandardOutput = 1;
 constexpr int kStandardError = 2;
 
+// One read or write moves at most this much, which keeps the count inside the
+// types both C runtimes take and return.
+constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
+
 // Reads at most `capacity` bytes. Returns the count read, 0 at the end of
-// input, or -1 on a read error.
+// input, or -1 on a read error. A terminal that has hung up (its window
+// closed) has ended, not failed.
 long readSome(int fd, char* buffer, std::size_t capacity);
 
-// Writes every byte, retrying short writes. False once any write fails.
-bool writeAll(int fd, const char* data, std::size_t size);
+// Writes the pieces, in order, with one system call: at most kMaxTransfer
+// bytes of them. Returns the count written, which may be short, or 0 when the
+// write failed.
+std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count);
 
 // Opens a file for writing in text mode, creating it when it is missing but
 // leaving what it holds, so that nothing is lost before the file is known to
 // be usable. The open never waits: a FIFO that nobody reads fails at once. On
 // Windows no other program may write the file while it stays open. Returns -1
-// on failure.
-int openTextFile(const char* name);
+// on failure, with `heldElsewhere` telling whether another program's hold on
+// the file was the reason.
+int openTextFile(const char* name, bool& heldElsewhere);
 
-// Takes an exclusive hold on a regular file for as long as the descriptor is
-// open, without waiting. False only when someone else holds it already; a file
-// system that cannot hold locks at all, or a file that is no regular file,
-// lets the caller go on.
+// Takes an exclusive hold on a regular file, without waiting, for as long as
+// the descriptor or a duplicate of it stays open. Other programs see it as a
+// whole-file lock of either kind, flock or fcntl (lockf). False only when
+// someone else holds the file already; a file system that cannot hold locks
+// at all, or a file that is no regular file, lets the caller go on.
 bool holdExclusively(int fd);
 
-// Empties a regular file opened by openTextFile; a device or FIFO has nothing
-// to empty. False when the file could not be emptied.
-bool emptyFile(int fd);
+// A second descriptor for the same open file, which keeps its hold when the
+// first is closed; -1 when there is none to be had.
+int duplicate(int fd);
+
+// Cuts a regular file opened by openTextFile back to its first `bytes` bytes
+// as written through writeSome, `lineBreaks` of them line breaks (which text
+// mode stores as two bytes on Windows). A device or FIFO has nothing to cut.
+// False when the file could not be cut.
+bool cutFile(int fd, std::uint64_t bytes, std::uint64_t lineBreaks);
 
 // True when both descriptors lead to the same regular file, so that writing
 // through one would overwrite or interleave with what the other reads or
@@ -55,6 +71,10 @@ bool isSameFile(int first, int second);
 
 // Closes a descriptor. False when the system reports that data was lost.
 bool closeFile(int fd);
+
+// True when `argument` has the form of an option on this system: it starts
+// with '-', or on Windows with '/' as well. Elsewhere "/x" is a path.
+bool looksLikeOption(std::string_view argument);
 
 // True when `argument` asks for help the way the system's own commands take
 // it: "/?" on Windows. Elsewhere "/?" is an ordinary argument (a path).
@@ -77,5 +97,11 @@ void waitForKeyPress();
 // pipe or past a file-size limit returns an error instead of ending the
 // process.
 void prepareConsole();
+
+// Lets the process finish its work when its terminal or console window is
+// closed: there is no hangup signal to end it, and input from that console
+// counts as ended. On Windows the system then allows a few seconds before it
+// ends the process.
+void outliveConsole();
 
 }  // namespace rawio

@@ -2,13 +2,14 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 
 #include "raw_io.hpp"
-#include "raw_io_system.hpp"
 
 namespace rawio {
 
@@ -40,13 +41,23 @@ bool isRegularFile(int fd) {
     return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool isCharacterDevice(int fd) {
+    struct stat info;
+    return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode);
+}
+
 }  // namespace
 
 long readSome(int fd, char* buffer, std::size_t capacity) {
     for (;;) {
-        const ssize_t count = ::read(fd, buffer, clampTransfer(capacity));
+        const ssize_t count = ::read(fd, buffer, std::min(capacity, kMaxTransfer));
         if (count >= 0) {
             return static_cast<long>(count);
+        }
+        // A terminal whose other end has gone answers every read with EIO,
+        // and no longer even says that it is a terminal.
+        if (errno == EIO && isCharacterDevice(fd)) {
+            return 0;
         }
         if (!mayRetry(fd, POLLIN)) {
             return -1;
@@ -54,19 +65,38 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
     }
 }
 
-std::size_t writeSome(int fd, const char* data, std::size_t size) {
+std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count) {
+    // Lines have a handful of pieces; more than this go out in a later call.
+    constexpr std::size_t kMostPieces = 8;
+    iovec vectors[kMostPieces];
+    std::size_t used = 0;
+    std::size_t total = 0;
+    for (std::size_t index = 0; index < count && used < kMostPieces && total < kMaxTransfer;
+         ++index) {
+        const std::size_t size = std::min(pieces[index].size(), kMaxTransfer - total);
+        if (size > 0) {
+            vectors[used++] = {const_cast<char*>(pieces[index].data()), size};
+            total += size;
+        }
+    }
+    if (total == 0) {
+        return 0;
+    }
     for (;;) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written >= 0) {
+        const ssize_t written = used == 1 ? ::write(fd, vectors[0].iov_base, vectors[0].iov_len)
+                                          : ::writev(fd, vectors, static_cast<int>(used));
+        if (written > 0) {
             return static_cast<std::size_t>(written);
         }
-        if (!mayRetry(fd, POLLOUT)) {
+        if (written == 0 || !mayRetry(fd, POLLOUT)) {
             return 0;
         }
     }
 }
 
-int openTextFile(const char* name) {
+int openTextFile(const char* name, bool& heldElsewhere) {
+    // Holds are taken after the open, by holdExclusively.
+    heldElsewhere = false;
     int fd;
     do {
         fd = ::open(name, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
@@ -85,19 +115,42 @@ int openTextFile(const char* name) {
 
 bool holdExclusively(int fd) {
     // Devices and FIFOs serve any number of writers and are never held.
-    if (!isRegularFile(fd) || ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    if (!isRegularFile(fd)) {
         return true;
     }
-    return errno != EWOULDBLOCK;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        return false;
+    }
+    // Programs that lock with fcntl or lockf never see a flock, so the file
+    // gets a record lock over all of it as well. It belongs to this open
+    // file, like the flock: a plain fcntl lock would go with the first close
+    // of any descriptor for the file, a refused Sorted.log that is Sorted.ide
+    // under another name among them.
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+#ifdef F_OFD_SETLK
+    int result = ::fcntl(fd, F_OFD_SETLK, &whole);
+    if (result != 0 && errno == EINVAL) {
+        result = ::fcntl(fd, F_SETLK, &whole);
+    }
+#else
+    const int result = ::fcntl(fd, F_SETLK, &whole);
+#endif
+    return result == 0 || (errno != EACCES && errno != EAGAIN);
 }
 
-bool emptyFile(int fd) {
+int duplicate(int fd) {
+    return ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+}
+
+bool cutFile(int fd, std::uint64_t bytes, std::uint64_t) {
     if (!isRegularFile(fd)) {
         return true;
     }
     int result;
     do {
-        result = ::ftruncate(fd, 0);
+        result = ::ftruncate(fd, static_cast<off_t>(bytes));
     } while (result != 0 && errno == EINTR);
     return result == 0;
 }
@@ -113,6 +166,10 @@ bool closeFile(int fd) {
     // After an interrupted close the descriptor is already released on Linux,
     // so it is not closed again; only a real error counts as lost data.
     return ::close(fd) == 0 || errno == EINTR;
+}
+
+bool looksLikeOption(std::string_view argument) {
+    return !argument.empty() && argument.front() == '-';
 }
 
 bool isSystemHelpSwitch(std::string_view) {
@@ -135,6 +192,11 @@ void prepareConsole() {
     }
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void outliveConsole() {
+    // Reads from the hung-up terminal then end, and writes to it fail.
+    std::signal(SIGHUP, SIG_IGN);
 }
 
 }  // namespace rawio

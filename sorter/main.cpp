@@ -5,9 +5,12 @@
 
 int main(int argc, char* argv[]) {
     rawio::prepareConsole();
-    if (answerCommandLine(argc, argv, {text::kProgramName, text::kHelp})) {
-        return 0;
+    if (const auto status = answerCommandLine(argc, argv, {text::kProgramName, text::kHelp})) {
+        return *status;
     }
+    // The files are the product: a terminal or window closed midway must not
+    // take them down with it.
+    rawio::outliveConsole();
     // A double-clicked program's window closes as it ends: it waits for a key
     // instead, once the run has closed its files, so its last words can be
     // read and a second run is not blocked meanwhile.

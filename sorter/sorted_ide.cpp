@@ -2,8 +2,12 @@
 
 #include "sorter_texts.hpp"
 
-bool SortedIde::openSortedIde(const ConsoleStreams& console) {
-    return file_.open(text::kSortedIdeName, {console.input, console.output, console.error});
+OutputFile::Claim SortedIde::claimSortedIde(const ConsoleStreams& console) {
+    return file_.claim(text::kSortedIdeName, {console.input, console.output, console.error});
+}
+
+bool SortedIde::emptySortedIde() {
+    return file_.empty();
 }
 
 void SortedIde::writeIdeHeader() {
@@ -29,4 +33,8 @@ void SortedIde::writeIdeTrailer() {
 
 bool SortedIde::closeSortedIde() {
     return file_.close();
+}
+
+void SortedIde::releaseSortedIde() {
+    file_.release();
 }

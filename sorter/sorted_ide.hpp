@@ -8,14 +8,18 @@
 // section with one entry per line, then empty "tobj" and "2dfx" sections.
 class SortedIde {
 public:
-    // Fails when the file cannot be created, is held by another run, or is the
-    // console's own input or output.
-    bool openSortedIde(const ConsoleStreams& console);
+    // Takes the file, changing nothing in it yet. In use when another run
+    // holds it or it is the console's own input or output.
+    OutputFile::Claim claimSortedIde(const ConsoleStreams& console);
+    // Empties the claimed file; false when it cannot be emptied.
+    bool emptySortedIde();
     void writeIdeHeader();
     void writeIdeEntry(const LineRecord& record);
     void writeIdeTrailer();
-    // False when anything written to the file was lost.
+    // False when anything written to the file was lost. The hold stays until
+    // releaseSortedIde.
     bool closeSortedIde();
+    void releaseSortedIde();
 
     int descriptor() const { return file_.descriptor(); }
 

@@ -2,9 +2,14 @@
 
 #include "sorter_texts.hpp"
 
-bool SortingLog::openSortingLog(const ConsoleStreams& console, const SortedIde& ide) {
-    return file_.open(text::kSortingLogName,
-                      {console.input, console.output, console.error, ide.descriptor()});
+OutputFile::Claim SortingLog::claimSortingLog(const ConsoleStreams& console,
+                                              const SortedIde& ide) {
+    return file_.claim(text::kSortingLogName,
+                       {console.input, console.output, console.error, ide.descriptor()});
+}
+
+bool SortingLog::emptySortingLog() {
+    return file_.empty();
 }
 
 void SortingLog::logRunHeader() {
@@ -69,4 +74,8 @@ void SortingLog::logTotal(std::int32_t entered) {
 
 bool SortingLog::closeSortingLog() {
     return file_.close();
+}
+
+void SortingLog::releaseSortingLog() {
+    file_.release();
 }

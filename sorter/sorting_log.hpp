@@ -12,9 +12,11 @@
 // the run meets them.
 class SortingLog {
 public:
-    // Fails when the file cannot be created, is held by another run, or is the
-    // console's input or output or Sorted.ide.
-    bool openSortingLog(const ConsoleStreams& console, const SortedIde& ide);
+    // Takes the file, changing nothing in it yet. In use when another run
+    // holds it or it is the console's input or output or Sorted.ide.
+    OutputFile::Claim claimSortingLog(const ConsoleStreams& console, const SortedIde& ide);
+    // Empties the claimed file; false when it cannot be emptied.
+    bool emptySortingLog();
     void logRunHeader();
     void logInvalidCount(std::int32_t declared);
     void logInvalidStart(std::int32_t start);
@@ -22,8 +24,10 @@ public:
     void logLineBlock(const LineRecord& record);
     void logClosing();
     void logTotal(std::int32_t entered);
-    // False when anything written to the file was lost.
+    // False when anything written to the file was lost. The hold stays until
+    // releaseSortingLog.
     bool closeSortingLog();
+    void releaseSortingLog();
 
 private:
     // The group for a refused answer to one of the two questions.

@@ -55,6 +55,9 @@ int closeRun(Run& run) {
         run.err.line(text::kLogNotWritten);
     }
     run.out.line(text::kLogClosed);
+    // Only now, with both files closed, may another run take them.
+    run.ide.releaseSortedIde();
+    run.log.releaseSortingLog();
     run.out.line(text::kQuitHint);
     return ideWritten && logWritten && !run.input.readFailed() ? kExitSuccess : kExitFailure;
 }
@@ -127,19 +130,26 @@ int runSorting(const ConsoleStreams& console, bool windowWaits) {
     Run run(console);
     printBanner(run.out);
 
-    if (!run.ide.openSortedIde(console)) {
+    // Both files are claimed before either is emptied, so that a run refused
+    // one of them because it is in use (another run still holds it, or the
+    // console reads or writes it) changes neither.
+    if (run.ide.claimSortedIde(console) != OutputFile::Claim::Taken) {
+        return endRefused(run, text::kIdeNotCreated, windowWaits);
+    }
+    const OutputFile::Claim logClaim = run.log.claimSortingLog(console, run.ide);
+    if (logClaim == OutputFile::Claim::InUse) {
+        run.err.line(text::kIdeCreated);
+        return endRefused(run, text::kLogNotCreated, windowWaits);
+    }
+    if (!run.ide.emptySortedIde()) {
         return endRefused(run, text::kIdeNotCreated, windowWaits);
     }
     run.err.line(text::kIdeCreated);
 
-    // Sorted.log is opened before Sorted.ide gets its header, and the header
-    // is written whatever the log's result, so a run refused its log still
-    // leaves Sorted.ide with its two header lines. That holds too where
-    // Sorted.log is Sorted.ide under another name (a link): the refused open
-    // leaves the shared file as it is, so nothing empties the header away.
-    const bool logOpened = run.log.openSortingLog(console, run.ide);
+    // A log that cannot be created ends the run only after Sorted.ide has its
+    // header, which is what such a run has always left.
     run.ide.writeIdeHeader();
-    if (!logOpened) {
+    if (logClaim != OutputFile::Claim::Taken || !run.log.emptySortingLog()) {
         return endRefused(run, text::kLogNotCreated, windowWaits);
     }
     run.err.line(text::kLogCreated);

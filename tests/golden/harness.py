@@ -83,6 +83,8 @@ class Case:
     second_run: Optional[dict] = None      # HELD input: stdout, stderr and status of another
                                            # run started while this one waits for its last lines
     slow: bool = False                     # takes half a minute: run apart, as the "slow" part
+    stage: Optional[Dict[str, str]] = None  # settings of the staging library (stage.c); with
+                                           # STAGE_PAUSE_AT, the second run runs during the pause
 
 
 def first_difference(expected: bytes, actual: bytes, line_offset=0) -> str:
@@ -122,10 +124,11 @@ class Platform:
     """How a program is started and how text looks on its side. Windows programs run
     under Wine in a throwaway prefix, made once for all cases and removed afterwards."""
 
-    def __init__(self, wine: bool, program: Optional[str] = None):
+    def __init__(self, wine: bool, program: Optional[str] = None, stage: Optional[str] = None):
         self.wine = wine
         self.env = None
         self.prefix = None
+        self.stage = stage
         # A sanitizer reserves far more address space than any memory limit allows.
         self.sanitized = program is not None and b"__asan_init" in Path(program).read_bytes()
         if wine:
@@ -150,6 +153,8 @@ class Platform:
             return "the Wine prefix belongs to root, and root may write anything"
         if case.memory_limit and self.sanitized:
             return "a sanitizer cannot start under a memory limit"
+        if case.stage and not self.stage:
+            return "needs the staging library, built for native Linux programs only"
         if not self.wine:
             return case.not_natively
         if case.memory_limit:
@@ -298,6 +303,20 @@ class Streams:
         end = time.monotonic() + 20
         while time.monotonic() < end and not (log.is_file() and b"Entered Line:" in log.read_bytes()):
             time.sleep(0.05)
+        self.start_second()
+
+    def run_during_pause(self, mark: Path):
+        """Waits until the staging library has paused the first run, starts another in its
+        folder, and lets the first go on once the second has ended."""
+        end = time.monotonic() + 20
+        while time.monotonic() < end and not mark.exists():
+            time.sleep(0.01)
+        try:
+            self.start_second()
+        finally:
+            mark.unlink(missing_ok=True)
+
+    def start_second(self):
         self.second = subprocess.run(self.platform.command(self.program, self.case),
                                      input=b"", cwd=self.work, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, env=self.platform.env, timeout=60)
@@ -348,14 +367,22 @@ def run_once(program, case, platform, work, scratch):
 
     streams = Streams(case, work, scratch, platform)
     streams.program = program
+    env = platform.env
+    if case.stage:
+        # A sanitizer's runtime would otherwise insist on being loaded first.
+        env = dict(env or os.environ, LD_PRELOAD=platform.stage, STAGE_MARK=str(scratch / "paused"),
+                   ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0",
+                   **case.stage)
     cpu_before = resource.getrusage(resource.RUSAGE_CHILDREN)
     try:
         process = subprocess.Popen(
             platform.command(program, case), stdin=streams.stdin, stdout=streams.stdout,
-            stderr=streams.stderr, cwd=work, preexec_fn=prepare_child, env=platform.env)
+            stderr=streams.stderr, cwd=work, preexec_fn=prepare_child, env=env)
         streams.close()
         if streams.feed_writer is not None:
             streams.start(streams.feed, process)
+        if case.stage and "STAGE_PAUSE_AT" in case.stage:
+            streams.start(streams.run_during_pause, scratch / "paused")
         stdout, stderr = process.communicate(
             platform.translate(case.stdin) if streams.stdin == subprocess.PIPE else None,
             timeout=case.timeout)
@@ -440,12 +467,13 @@ def main(cases, argv=None) -> int:
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("program", help="the built program to test")
     parser.add_argument("--wine", action="store_true", help="run a Windows program under Wine")
+    parser.add_argument("--stage", help="the staging library (stage.c), for the cases that need it")
     parser.add_argument("--only", help="run only the cases whose name contains this text")
     parser.add_argument("--part", choices=("quick", "slow"),
                         help="run only the quick cases, or only the slow ones")
     args = parser.parse_args(argv)
 
-    platform = Platform(args.wine, args.program)
+    platform = Platform(args.wine, args.program, args.stage and os.path.abspath(args.stage))
     try:
         passed, failed, skipped = run_cases(cases, args, platform)
     finally:

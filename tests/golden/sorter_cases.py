@@ -7,6 +7,7 @@ helpers at the bottom lay out a whole run from them, while each case states
 by hand what every line reads as: its ID, and its extension or rejection.
 """
 
+import fcntl
 import os
 import sys
 from pathlib import Path
@@ -201,12 +202,13 @@ def holding(name, content):
 
 
 def cut_at_limit(full, limit):
-    """A file written under a file-size limit: the full run's file, cut at a line end or the limit."""
+    """A file written under a file-size limit: the full run's file, cut at a line end within
+    the limit."""
     def check(actual):
         if actual is None or not full.startswith(actual) or len(actual) > limit:
             return "is not the start of the full run's file"
-        if not actual.endswith(b"\n") and len(actual) != limit:
-            return "ends in the middle of a line before the limit"
+        if actual and not actual.endswith(b"\n"):
+            return f"ends in the middle of a line: {actual[-40:]!r}"
         return None
     return check
 
@@ -218,9 +220,37 @@ def limited(declared, limit):
     return run
 
 
+def unchanged(content):
+    """A file of the folder that must still hold exactly what the case put there."""
+    return lambda actual: None if actual == content else f"holds {(actual or b'')[:80]!r}"
+
+
+EARLIER = b"left over from an earlier run\n"
+EARLIER_FILES = {"Sorted.ide": unchanged(EARLIER * 1000), "Sorted.log": unchanged(EARLIER * 1000)}
+
+
 def earlier_run_files(work: Path):
-    for name in ("Sorted.ide", "Sorted.log"):
-        (work / name).write_bytes(b"left over from an earlier run\n" * 1000)
+    for name in EARLIER_FILES:
+        (work / name).write_bytes(EARLIER * 1000)
+
+
+HELD_LOCKS = []  # descriptors of this process's record locks, kept until it ends
+
+
+def locked(name):
+    """Both files hold an earlier run's lines, and another program holds `name` with a record
+    lock (lockf) while the case runs."""
+    def setup(work: Path):
+        earlier_run_files(work)
+        fd = os.open(work / name, os.O_RDWR)
+        fcntl.lockf(fd, fcntl.LOCK_EX)
+        HELD_LOCKS.append(fd)
+    return setup
+
+
+def unknown_option(argument):
+    return dict(stdout=b"", status=1, files=EARLIER_FILES, setup=earlier_run_files, args=(argument,),
+                stderr=text(f'renumbrix: unknown option "{argument}"; see renumbrix --help'))
 
 
 HELP = text(
@@ -315,26 +345,24 @@ TWO_LINE_FILES = {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": TWO_LINE_LOG}
 
 CHAIR = ", chair, chairtxd, 100, 0"
 
-def refused(name, stdout=BANNER, stderr=b""):
-    """A run refused the file `name`: the messages, status 1, and Sorted.ide with its header when
-    the refused file is the log."""
+def refused(name, stdout=BANNER, stderr=b"", ide=IDE_HEADER):
+    """A run refused the file `name`: the messages, status 1, and when the refused file is the log,
+    Sorted.ide with its header, or as it was when the log was in use."""
     if name == "Sorted.ide":
         return dict(stdout=stdout, stderr=stderr + text("Unable to create Sorted.ide file"),
                     status=1, files={"Sorted.log": ABSENT})
-    return dict(stdout=stdout, status=1, files={"Sorted.ide": IDE_HEADER},
+    return dict(stdout=stdout, status=1, files={"Sorted.ide": ide},
                 stderr=stderr + text("Created Sorted.ide file", "Unable to create sorted.log file"))
-
-
-EARLIER = b"left over from an earlier run\n"
 
 
 def console_in(name, stream):
     """One of the console streams is the output file `name`: it is refused and keeps exactly what
     it held, which for an output stream is what the program wrote to the console before."""
-    run = refused(name)
+    # Sorted.ide, created as the run claimed it, stays empty when the log is in use.
+    run = refused(name, ide=b"")
     mode = {"stdin_mode": into(name)} if stream == "stdin" else {f"{stream}_mode": into(name)}
     if stream == "stdin":
-        run["files"][name] = lambda actual: None if actual == EARLIER else f"holds {actual[:80]!r}"
+        run["files"][name] = unchanged(EARLIER)
     else:
         run["files"][name] = run.pop(stream)
         run[stream] = None
@@ -352,6 +380,15 @@ def too_long_line():
     for _ in range(TOO_LONG_FOR_MEMORY >> 20):
         yield b"x" * (1 << 20)
     yield b"\n151, b\n"
+
+
+TWENTY_LINES = b"20\n400\n" + b"".join(b"%d%s\n" % (150 + n, CHAIR.encode()) for n in range(20))
+TWENTY = [accepted(150 + n, CHAIR) for n in range(20)]
+RECORD_LOCKS = "Windows programs meet share modes, not POSIX record locks"
+
+
+def dict_with_files(run, files):
+    return dict(run, files=dict(run["files"], **files))
 
 
 def late_output_lines(count):
@@ -374,8 +411,19 @@ CASES = [
          TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("block.txt",)),
     Case("/? is an ordinary argument outside Windows", TWO_LINE_INPUT, TWO_LINE_STDOUT,
          TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("/?",), not_under_wine=ONLY_WINDOWS),
-    Case("--help among other arguments is ignored", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("--help", "x")),
+    Case("--help among other arguments is answered", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES,
+         args=("x", "--version", "--help")),
+    Case("--help on a full disk", TWO_LINE_INPUT, None, b"", 1, NO_FILES, args=("--help",),
+         stdout_mode=into("/dev/full")),
+    Case("--version on a full disk", TWO_LINE_INPUT, None, b"", 1, NO_FILES, args=("--version",),
+         stdout_mode=into("/dev/full")),
+    Case("a mistyped option touches nothing", TWO_LINE_INPUT, **unknown_option("--verison")),
+    Case("an unknown short option", TWO_LINE_INPUT, **unknown_option("-v")),
+    Case("an unknown option after a file name", TWO_LINE_INPUT,
+         **dict(unknown_option("--hlep"), args=("block.txt", "--hlep"))),
+    Case("a lone hyphen", TWO_LINE_INPUT, **unknown_option("-")),
+    Case("an option of the Windows form", TWO_LINE_INPUT, **unknown_option("/x"),
+         not_natively="only Windows programs take /-options"),
 
     # The two questions.
     Case("declared count not a number", b"abc\n400\n", **invalid_count(0)),
@@ -490,6 +538,15 @@ CASES = [
          stdout_mode=CLOSED, **dict(invalid_count(0), stdout=None)),
     Case("a second run in the same folder as an ordinary user", TWO_LINE_INPUT, TWO_LINE_STDOUT,
          TWO_LINE_STDERR, 0, TWO_LINE_FILES, unprivileged=True, twice=True),
+    Case("a second run while the first closes its files is refused", TWO_LINE_INPUT,
+         TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, TWO_LINE_FILES, timeout=60,
+         stage={"STAGE_PAUSE_AT": "Sorted.ide Closed"}, second_run=refused("Sorted.ide")),
+    Case("Sorted.ide record-locked by another program", TWO_LINE_INPUT,
+         **dict(refused("Sorted.ide"), files=EARLIER_FILES), setup=locked("Sorted.ide"),
+         not_under_wine=RECORD_LOCKS),
+    Case("Sorted.log record-locked by another program: Sorted.ide is left as it was",
+         TWO_LINE_INPUT, **dict(refused("Sorted.log"), files=EARLIER_FILES),
+         setup=locked("Sorted.log"), not_under_wine=RECORD_LOCKS),
     Case("a second run while the first waits for input is refused", b"3\n400\n150, chair\n"
          b"151, table\n152, lamp\n", stdin_mode=HELD, timeout=60,
          second_run=refused("Sorted.ide"),
@@ -501,6 +558,18 @@ CASES = [
          b"200\n400\n" + b"".join(b"%d%s\n" % (150 + n, CHAIR.encode()) for n in range(200)),
          **limited(200, 4096), file_size_limit=4096,
          not_under_wine="a file-size limit kills Wine itself; Windows has no such limit"),
+    Case("Sorted.ide fails a write, then takes writes again: it ends before the failed line",
+         TWENTY_LINES, **completed(20, 400, TWENTY, ide_written=False, ide=IDE_HEADER +
+                                    text("400" + CHAIR, "401" + CHAIR)),
+         stage={"STAGE_FAIL": "Sorted.ide:5:3"}),
+    Case("a long entry goes out in one write", b"2\n400\n150" + LONG_LINE + b"\n151, b\n",
+         **completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")], ide_written=False,
+                     ide=IDE_HEADER + b"400" + LONG_LINE + b"\n"),
+         stage={"STAGE_FAIL": "Sorted.ide:4:9"}),
+    Case("Sorted.log fails a write, then takes writes again", TWENTY_LINES,
+         **dict_with_files(completed(20, 400, TWENTY, log_written=False),
+                           {"Sorted.log": LOG_HEADER + text("", "")}),
+         stage={"STAGE_FAIL": "Sorted.log:7:3"}),
     Case("the last lines arrive late on a non-blocking pipe", TWO_LINE_INPUT, TWO_LINE_STDOUT,
          TWO_LINE_STDERR, 0, TWO_LINE_FILES, stdin_mode=LATE, timeout=20),
     Case("standard output a non-blocking pipe read late", late_output_lines(400),
@@ -516,9 +585,8 @@ CASES = [
     Case("standard input is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stdin")),
     Case("standard output is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stdout")),
     Case("standard error is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stderr")),
-    Case("Sorted.log a link to Sorted.ide", TWO_LINE_INPUT, BANNER,
-         text("Created Sorted.ide file", "Unable to create sorted.log file"), 1,
-         {"Sorted.ide": IDE_HEADER}, setup=linked("Sorted.log", "Sorted.ide")),
+    Case("Sorted.log a link to Sorted.ide", TWO_LINE_INPUT, **refused("Sorted.log", ide=b""),
+         setup=linked("Sorted.log", "Sorted.ide")),
 ]
 
 if __name__ == "__main__":

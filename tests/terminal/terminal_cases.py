@@ -32,7 +32,7 @@ END_INPUT = b"\x04"  # Ctrl+D; the Windows console takes Ctrl+Z, then Enter
 class Terminal:
     """A program on a pseudo-terminal: type into it, wait for text on its screen."""
 
-    def __init__(self, command, folder, env, raw):
+    def __init__(self, command, folder, env, raw, stdin=None):
         self.master, slave = os.openpty()
         if raw:
             # The Windows console reads keys, not lines: the terminal must pass
@@ -41,9 +41,10 @@ class Terminal:
         # A wide screen keeps the Windows console from wrapping the long texts.
         fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 200, 0, 0))
         self.process = subprocess.Popen(
-            command, stdin=slave, stdout=slave, stderr=slave, cwd=folder, env=env,
+            command, stdin=slave if stdin is None else stdin, stdout=slave, stderr=slave,
+            cwd=folder, env=env,
             start_new_session=True,
-            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+            preexec_fn=lambda: fcntl.ioctl(1, termios.TIOCSCTTY, 0))
         os.close(slave)
         self.screen = b""
         self.seen = 0  # how far wait_for has looked
@@ -99,6 +100,15 @@ class Terminal:
 
     def type(self, keys):
         os.write(self.master, keys)
+
+    def hang_up(self):
+        """Closes the terminal, as when its window is closed, and returns the exit status."""
+        os.close(self.master)
+        try:
+            return self.process.wait(WAIT)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            raise AssertionError(f"still running {WAIT} s after its terminal closed")
 
     def status(self):
         try:
@@ -207,6 +217,25 @@ def renumbrix_from_cmd_needs_no_key(term, keys, folder):
     check(term.status() == 0, "exit status is not 0")
 
 
+def renumbrix_terminal_closed_while_typing(term, keys, folder):
+    # Input from the closed terminal ends there; the files are still completed.
+    answer(term, keys, b"3", b"400")
+    term.type(b"150, a" + keys.enter)
+    term.wait_for("Line Processed")
+    check(term.hang_up() == 0, "exit status is not 0")
+    wanted = IDE_HEADER + text("400, a", "#401", "#402") + IDE_TRAILER
+    check((folder / "Sorted.ide").read_bytes() == wanted, "Sorted.ide differs")
+
+
+def renumbrix_terminal_closed_while_reading_a_file(term, keys, folder):
+    # Nobody reads the terminal, so the run stops at a full screen until the
+    # terminal is closed; then it reads the rest of its file.
+    term.wait_for("Enter the IDE lines:")
+    check(term.hang_up() == 0, "exit status is not 0")
+    wanted = IDE_HEADER + b"".join(b"%d, a\n" % (400 + n) for n in range(LINES_IN_FILE)) + IDE_TRAILER
+    check((folder / "Sorted.ide").read_bytes() == wanted, "Sorted.ide differs")
+
+
 def tallyrun_counts_each_typed_line(term, keys, folder):
     term.wait_for("*****Note:")
     for total, line in enumerate([b"150, a", b"", b"151, b"], start=1):
@@ -236,17 +265,26 @@ class Keys:
 RENUMBRIX_CASES = [renumbrix_typed_line_by_line, renumbrix_block_pasted,
                    renumbrix_line_typed_in_two_parts, renumbrix_input_ended_mid_block,
                    renumbrix_surplus_line_is_no_key, renumbrix_refused_file_waits,
-                   renumbrix_from_cmd_needs_no_key]
+                   renumbrix_from_cmd_needs_no_key, renumbrix_terminal_closed_while_typing,
+                   renumbrix_terminal_closed_while_reading_a_file]
+LINES_IN_FILE = 20000
 TALLYRUN_CASES = [tallyrun_counts_each_typed_line]
 # Why a case cannot run under Wine, or only there.
+HANGUP_KILLS_WINE = "a closed terminal ends Wine itself; Windows has no hangup"
 NOT_UNDER_WINE = {renumbrix_line_typed_in_two_parts:
-                  "the Windows console cannot hand over part of a line"}
+                  "the Windows console cannot hand over part of a line",
+                  renumbrix_terminal_closed_while_typing: HANGUP_KILLS_WINE,
+                  renumbrix_terminal_closed_while_reading_a_file: HANGUP_KILLS_WINE}
 ONLY_UNDER_WINE = {renumbrix_surplus_line_is_no_key: "only a Windows console window waits",
                    renumbrix_refused_file_waits: "only a Windows console window waits",
                    renumbrix_from_cmd_needs_no_key: "cmd is a Windows program"}
 THROUGH_CMD = {renumbrix_from_cmd_needs_no_key}
 # What the folder holds before the program starts.
-SETUP = {renumbrix_refused_file_waits: lambda folder: (folder / "Sorted.ide").mkdir()}
+SETUP = {renumbrix_refused_file_waits: lambda folder: (folder / "Sorted.ide").mkdir(),
+         renumbrix_terminal_closed_while_reading_a_file: lambda folder: (folder / "lines.txt").write_bytes(
+             b"%d\n400\n" % LINES_IN_FILE + b"150, a\n" * LINES_IN_FILE)}
+# Console input from a file of the folder instead of the terminal.
+STDIN_FILE = {renumbrix_terminal_closed_while_reading_a_file: "lines.txt"}
 
 
 def main():
@@ -273,7 +311,12 @@ def main():
                 with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
                     if case in SETUP:
                         SETUP[case](Path(folder))
-                    term = Terminal(command, folder, env, raw=args.wine)
+                    stdin = None
+                    if case in STDIN_FILE:
+                        stdin = open(Path(folder) / STDIN_FILE[case], "rb")
+                    term = Terminal(command, folder, env, raw=args.wine, stdin=stdin)
+                    if stdin is not None:
+                        stdin.close()
                     try:
                         case(term, keys, Path(folder))
                         passed += 1

@@ -1,4 +1,4 @@
-#include "raw_io.hpp"
+#include "line_writer.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ namespace {
 // A non-blocking pipe whose reader takes small pieces with pauses: the writer
 // meets both short writes and "not ready", and must still deliver every byte
 // in order.
-TEST(WriteAll, WaitsForASlowReaderOfANonBlockingPipe) {
+TEST(LineWriter, WaitsForASlowReaderOfANonBlockingPipe) {
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
     fcntl(ends[1], F_SETPIPE_SZ, 4096);
@@ -31,11 +31,15 @@ TEST(WriteAll, WaitsForASlowReaderOfANonBlockingPipe) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     });
-    EXPECT_TRUE(rawio::writeAll(ends[1], sent.data(), sent.size()));
+    // One line in three pieces, the middle one too long to be copied.
+    LineWriter console(ends[1]);
+    console.line("<", sent, ">");
+    EXPECT_FALSE(console.failed());
     close(ends[1]);
     reader.join();
     close(ends[0]);
-    EXPECT_TRUE(received == sent) << "received " << received.size() << " of " << sent.size();
+    EXPECT_TRUE(received == "<" + sent + ">\n")
+        << "received " << received.size() << " of " << sent.size() + 3;
 }
 
 }  // namespace
