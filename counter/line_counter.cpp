@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
-#include "input_reader.hpp"
-#include "line_writer.hpp"
 #include "counter_texts.hpp"
+#include "input_reader.hpp"
+#include "line_verdict.hpp"
+#include "line_writer.hpp"
 
 int runLineCounter(const ConsoleStreams& console) {
     LineWriter err(console.error);
@@ -22,14 +23,17 @@ int runLineCounter(const ConsoleStreams& console) {
     err.line();
     err.line();
 
-    // Lines are counted, never stored: memory stays the same whatever the
-    // length or number of lines. A last line without a line break still
-    // counts once the input ends. The total is 64-bit so that an endless
-    // feed cannot wrap it around.
+    // Lines are counted, never stored: each is judged in place as it is read,
+    // so memory stays the same whatever the length or number of lines. A last
+    // line without a line break still counts once the input ends. The total
+    // is 64-bit so that an endless feed cannot wrap it around.
     InputReader input(console.input, &err);
     LineWriter out(console.output);
     std::int64_t total = 0;
+    std::int64_t notTaken = 0;
     while (input.peek() != InputReader::kEnd) {
+        LineInPlace line(input);
+        const Verdict verdict = judgeLine(line);
         input.takeLine(nullptr);
         ++total;
         out.line(text::kTotal, total);
@@ -39,6 +43,13 @@ int runLineCounter(const ConsoleStreams& console) {
             err.line(text::kOutputNotWritten);
             return 1;
         }
+        if (verdict != Verdict::Taken) {
+            ++notTaken;
+            err.line(text::kLineNote, total, ": ", reasonFor(verdict));
+        }
+    }
+    if (notTaken > 0) {
+        err.line(text::kRemoveListed, total - notTaken);
     }
     return input.readFailed() ? 1 : 0;
 }

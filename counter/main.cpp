@@ -1,12 +1,30 @@
+#include <string_view>
+#include <vector>
+
+#include "block_check.hpp"
 #include "command_line.hpp"
 #include "counter_texts.hpp"
 #include "line_counter.hpp"
+#include "line_writer.hpp"
 #include "raw_io.hpp"
 
 int main(int argc, char* argv[]) {
     rawio::prepareConsole();
-    if (const auto status = answerCommandLine(argc, argv, {text::kProgramName, text::kHelp})) {
+    if (const auto status = answerCommandLine(
+            argc, argv, {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows})) {
         return *status;
     }
-    return runLineCounter(ConsoleStreams{});
+    // Files named on the command line (or dropped on the program) are
+    // checked; without any, the lines typed or pasted are counted.
+    const std::vector<std::string_view> files(argv + 1, argv + argc);
+    const bool windowWaits = rawio::consoleClosesWithProgram();
+    const int status = files.empty() ? runLineCounter(ConsoleStreams{})
+                                     : runBlockCheck(files, ConsoleStreams{});
+    // A double-clicked program's window closes as it ends, taking the count
+    // or the check with it, unless it waits for a key.
+    if (windowWaits) {
+        LineWriter(rawio::kStandardError).line(text::kPressKey);
+        rawio::waitForKeyPress();
+    }
+    return status;
 }

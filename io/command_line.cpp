@@ -40,6 +40,7 @@ std::optional<int> answerCommandLine(int argc, char* argv[], const ProgramInfo& 
             out.line(rest.substr(0, end));
             rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         }
+        out.line(rawio::comesWithReadMe() ? program.moreWindows : program.more);
     } else if (version) {
         out.line(program.name, " ", text::kVersion);
     } else {

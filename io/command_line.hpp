@@ -6,7 +6,9 @@
 // What a program says about itself when asked on its command line.
 struct ProgramInfo {
     std::string_view name;
-    std::string_view help;  // lines, each ended by '\n'
+    std::string_view help;        // lines, each ended by '\n'
+    std::string_view more;        // the help's last line: where to read more
+    std::string_view moreWindows; // the same for the Windows download
 };
 
 // Answers what the command line asks before any work starts, and returns the

@@ -1,5 +1,7 @@
 #include "input_reader.hpp"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 
@@ -15,21 +17,59 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 InputReader::InputReader(int fd, LineWriter* errorStream)
     : fd_(fd), errorStream_(errorStream), buffer_(new char[kBufferSize]) {}
 
+// Reads more input behind what is still buffered.
 bool InputReader::refill() {
     if (ended_) {
         return false;
     }
-    const long count = rawio::readSome(fd_, buffer_.get(), kBufferSize);
+    std::memmove(buffer_.get(), buffer_.get() + next_, limit_ - next_);
+    limit_ -= next_;
+    next_ = 0;
+    const long count = rawio::readSome(fd_, buffer_.get() + limit_, kBufferSize - limit_);
     if (count <= 0) {
         ended_ = true;
         if (count < 0) {
+            readError_ = errno;
             fail();
         }
         return false;
     }
-    next_ = 0;
-    limit_ = static_cast<std::size_t>(count);
+    limit_ += static_cast<std::size_t>(count);
     return true;
+}
+
+bool InputReader::nextBytesAre(std::string_view bytes) {
+    for (;;) {
+        const std::size_t compared = std::min(limit_ - next_, bytes.size());
+        if (std::memcmp(buffer_.get() + next_, bytes.data(), compared) != 0) {
+            return false;
+        }
+        if (compared == bytes.size()) {
+            return true;
+        }
+        if (!refill()) {
+            return false;
+        }
+    }
+}
+
+InputReader::TextMark InputReader::peekTextMark() {
+    if (nextBytesAre(kUtf8Mark)) {
+        return TextMark::Utf8;
+    }
+    return nextBytesAre("\xFF\xFE") || nextBytesAre("\xFE\xFF") ? TextMark::Utf16
+                                                                 : TextMark::None;
+}
+
+void InputReader::skipTextMark() {
+    next_ += kUtf8Mark.size();
+}
+
+void InputReader::failWith(std::string_view reason) {
+    if (errorStream_ != nullptr) {
+        errorStream_->line(reason);
+    }
+    fail();
 }
 
 void InputReader::fail() {
@@ -58,6 +98,7 @@ InputReader::LineEnd InputReader::takeLine(std::string* sink) {
                 sink->append(start, length);
             } catch (const std::exception&) {  // std::bad_alloc or std::length_error
                 std::string().swap(*sink);
+                readError_ = ENOMEM;
                 fail();
                 return LineEnd::Dropped;
             }

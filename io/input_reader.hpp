@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "line_writer.hpp"
 
@@ -31,6 +32,21 @@ public:
     // Consumes the byte that peek() returned.
     void skip() { ++next_; }
 
+    // True when the input, from the next byte on, starts with `bytes`.
+    // Consumes nothing, and waits for no more input than it takes to tell.
+    bool nextBytesAre(std::string_view bytes);
+
+    // The encoding a text announces with a mark at its very start, as editors
+    // write them: a UTF-8 byte-order mark, or one of UTF-16 ("Unicode").
+    enum class TextMark { None, Utf8, Utf16 };
+    static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+    // The mark at the next bytes, which must be the first of the input.
+    TextMark peekTextMark();
+
+    // Consumes the mark that peekTextMark() found.
+    void skipTextMark();
+
     // How a line taken by takeLine ended.
     enum class LineEnd {
         Break,    // at its line break
@@ -44,9 +60,16 @@ public:
     // emptied to give its memory back, and the input ends there.
     LineEnd takeLine(std::string* sink);
 
+    // Ends the input as one that cannot be read, for the reason given, which
+    // is reported before the usual report of a failed read.
+    void failWith(std::string_view reason);
+
     // True once a read has failed: the input ended for a reason other than
     // its end, and the program must not report success.
     bool readFailed() const { return readFailed_; }
+
+    // The system's error number for the failed read, 0 when there was none.
+    int readError() const { return readError_; }
 
 private:
     bool refill();
@@ -56,6 +79,7 @@ private:
     LineWriter* errorStream_;
     bool ended_ = false;
     bool readFailed_ = false;
+    int readError_ = 0;
     std::unique_ptr<char[]> buffer_;
     std::size_t next_ = 0;
     std::size_t limit_ = 0;

@@ -39,6 +39,10 @@ long readSome(int fd, char* buffer, std::size_t capacity);
 // write failed.
 std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count);
 
+// Opens a file for reading in text mode, as console input is read. Returns -1
+// on failure, with errno telling why.
+int openInputFile(const char* name);
+
 // Opens a file for writing in text mode, creating it when it is missing but
 // leaving what it holds, so that nothing is lost before the file is known to
 // be usable. The open never waits: a FIFO that nobody reads fails at once. On
@@ -79,6 +83,10 @@ bool looksLikeOption(std::string_view argument);
 // True when `argument` asks for help the way the system's own commands take
 // it: "/?" on Windows. Elsewhere "/?" is an ordinary argument (a path).
 bool isSystemHelpSwitch(std::string_view argument);
+
+// True where the programs come as a download with a ReadMe beside them
+// (Windows), false where they are installed with manual pages.
+bool comesWithReadMe();
 
 // True when the program's console window closes the moment it ends, so that
 // its last messages would vanish unread: on Windows, when standard input is a

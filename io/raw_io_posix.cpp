@@ -94,6 +94,14 @@ std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count)
     }
 }
 
+int openInputFile(const char* name) {
+    int fd;
+    do {
+        fd = ::open(name, O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 int openTextFile(const char* name, bool& heldElsewhere) {
     // Holds are taken after the open, by holdExclusively.
     heldElsewhere = false;
@@ -173,6 +181,10 @@ bool looksLikeOption(std::string_view argument) {
 }
 
 bool isSystemHelpSwitch(std::string_view) {
+    return false;
+}
+
+bool comesWithReadMe() {
     return false;
 }
 

@@ -67,6 +67,10 @@ std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count)
     return written > 0 ? static_cast<std::size_t>(written) : 0;
 }
 
+int openInputFile(const char* name) {
+    return _open(name, _O_RDONLY | _O_TEXT | _O_NOINHERIT);
+}
+
 int openTextFile(const char* name, bool& heldElsewhere) {
     // Other programs may read the file while it is open, but not write it: a
     // second run in the same folder is refused instead of overwriting this
@@ -126,6 +130,10 @@ bool looksLikeOption(std::string_view argument) {
 
 bool isSystemHelpSwitch(std::string_view argument) {
     return argument == "/?";
+}
+
+bool comesWithReadMe() {
+    return true;
 }
 
 bool consoleClosesWithProgram() {

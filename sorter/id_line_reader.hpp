@@ -3,14 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "id_rule.hpp"
 #include "input_reader.hpp"
-
-// The ID range: the only values accepted as declared line count, starting
-// ID or line ID.
-constexpr std::int32_t kLowestId = 1;
-constexpr std::int32_t kHighestId = 999998;
-
-bool isInIdRange(std::int32_t n);
 
 // Takes an object definition line apart into its leading ID and the rest of
 // the line. Console input is one character stream; line breaks matter only to
@@ -21,11 +15,12 @@ class IdLineReader {
 public:
     explicit IdLineReader(InputReader& input) : input_(input) {}
 
-    // Skips whitespace (line breaks included) and reads an optionally signed
-    // decimal number, leaving the character behind it unread. Returns true
-    // when a number was read. On a non-number, stores 0; on a number too
-    // large for 32 bits, stores the nearest 32-bit limit; when the input
-    // ends before a number, or is already ended or failed, stores nothing.
+    // Reads a number by the ID rule (id_rule.hpp). Returns true when a number
+    // was read. On a non-number, stores 0; on a number too large for 32 bits,
+    // stores the nearest 32-bit limit; when the input ends before a number,
+    // or is already ended or failed, stores nothing. The first read passes
+    // over a UTF-8 byte-order mark at the very start of the input, and takes
+    // UTF-16 input for input that cannot be read.
     bool readIdNumber(std::int32_t& value);
 
     // The same read for the ID at the front of a definition line. A line
@@ -41,7 +36,10 @@ public:
     bool readLineExtension(std::string& extension);
 
 private:
+    void takeEncodingMark();
+
     InputReader& input_;
+    bool started_ = false;
     bool ended_ = false;
     bool failed_ = false;
 };

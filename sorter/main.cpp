@@ -5,7 +5,8 @@
 
 int main(int argc, char* argv[]) {
     rawio::prepareConsole();
-    if (const auto status = answerCommandLine(argc, argv, {text::kProgramName, text::kHelp})) {
+    if (const auto status = answerCommandLine(
+            argc, argv, {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows})) {
         return *status;
     }
     // The files are the product: a terminal or window closed midway must not

@@ -13,13 +13,17 @@ constexpr std::string_view kHelp =
     "Usage: renumbrix\n"
     "Gives a block of item definition (IDE) lines new, consecutive object IDs.\n"
     "It asks on the console how many lines follow and the new ID of the first,\n"
-    "then reads the lines as they are typed or pasted, or from a file\n"
+    "then reads the lines as they are typed or pasted. Or it reads all of that\n"
+    "from a file: the count, the starting ID, then the lines, one per line\n"
     "(renumbrix < lines.txt). Only the ID at the front of each line changes.\n"
     "It writes Sorted.ide, the renumbered lines as a complete IDE file, and\n"
     "Sorted.log, a trace of every line, in the current folder, replacing both.\n"
-    "It takes no other arguments: --help, -h or /? (Windows) shows this text,\n"
-    "--version the version.\n"
-    "More: ReadMe.txt beside renumbrix.exe, or man renumbrix.\n";
+    "--help, -h or /? (Windows) shows this text, --version the version; any\n"
+    "other option is refused.\n";
+// The help's last line, for where the program is installed with its manual
+// page, and for the Windows download, which has a ReadMe beside the program.
+constexpr std::string_view kMoreHelp = "More: man renumbrix.";
+constexpr std::string_view kMoreHelpOnWindows = "More: ReadMe.txt beside renumbrix.exe.";
 
 // Console banner, shown at start-up on the output stream.
 constexpr std::string_view kBanner1 =
@@ -68,6 +72,11 @@ constexpr std::string_view kBadStart = "Invaild Input!!! ~ Starting Point ID   "
 constexpr std::string_view kBadLineId =
     "Invaild Input!!! ~ Total IDE Line Amount & Entered IDE Line Amount Don`t Match";
 constexpr std::string_view kClosingNotice = "    CLOSING   ~~~   Check Sorted.log for more info.";
+// Shown before the report of unreadable input when console input starts with
+// a UTF-16 byte-order mark.
+constexpr std::string_view kInputIsUtf16 =
+    "Console input is saved as UTF-16 (\"Unicode\"), which renumbrix cannot read: save it "
+    "as UTF-8 or ANSI (Notepad: Save As, Encoding) and try again";
 constexpr std::string_view kErrorNotice = "    ERROR!ERROR   ~~~   Check Sorted.log for more info.";
 
 // Sorted.ide: header, section keywords, and the mark of a rejected line's entry.

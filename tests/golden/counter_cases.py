@@ -21,23 +21,65 @@ BANNER = text(
 NOT_WRITTEN = text("Unable to write console output")
 
 
-HELP = text(
-    "Usage: tallyrun",
+HELP_TEXT = (
+    "Usage: tallyrun [FILE]...",
     "Counts the lines of a block of item definition lines as they are typed or",
     "pasted, or read from a file (tallyrun < block.txt), and shows the running",
-    "total after each line: the count that renumbrix asks for first.",
+    "total after each line: the count that renumbrix asks for first. A line",
+    "renumbrix would not take is named on the error stream as it comes.",
     "End the input with Ctrl+Z and Enter (Windows) or Ctrl+D.",
-    "It writes no files and takes no other arguments: --help, -h or /? (Windows)",
-    "shows this text, --version the version.",
-    "More: ReadMe.txt beside tallyrun.exe, or man tallyrun.")
+    "Given files (tallyrun block.txt, or a file dropped on tallyrun.exe), it",
+    "lists each line renumbrix would not take and why, then the count to declare.",
+    "It writes no files. --help, -h or /? (Windows) shows this text, --version",
+    "the version; any other option is refused.")
+HELP = text(*HELP_TEXT, "More: man tallyrun.")
+HELP_ON_WINDOWS = text(*HELP_TEXT, "More: ReadMe.txt beside tallyrun.exe.")
+WINDOWS_HELP = "the Windows help ends with its ReadMe instead, checked under /?"
+
+
+# The block check's words, typed in from its documented output.
+EMPTY = "  <- empty: renumbrix skips it, so it must not be counted"
+NO_ID = "  <- no ID at its start: renumbrix stops reading here and rejects every later line"
+OUT_OF_RANGE = "  <- ID outside 1 to 999998"
+TOO_LONG = "  <- number too long to read: renumbrix stops reading here and rejects every later line"
+MARK = "  <- byte-order mark: save the file as UTF-8 without one, or as ANSI"
+READY = "Ready as it stands. Count to declare: %d"
+REMOVE = "Remove the listed lines. Count to declare then: %d"
+NOT_UTF16 = (' is saved as UTF-16 ("Unicode"), which renumbrix cannot read: save it as UTF-8 or '
+             'ANSI (Notepad: Save As, Encoding)')
+CR_NOTE = ("Its lines end in CR LF (Windows line ends), and renumbrix on Linux keeps each CR at the "
+           "end of its entry. A copy without them: sed 's/\\r$//' 'crlf.txt' > 'crlf.txt.lf'")
+
+# Every kind of line renumbrix would not take, among lines it takes.
+MIXED = (b"150, a\n\n  \t\nobjs\n# note\n151, b\n0, zero\n-5, neg\n999999, big\n"
+         b"99999999999, long\n+ 5, sign\n\xef\xbb\xbf152, c\n007, d\n+8, e\n 999998, f")
+MIXED_LISTED = text("mixed.txt:", "2: " + EMPTY, "3:   \t" + EMPTY, "4: objs" + NO_ID,
+                    "5: # note" + NO_ID, "7: 0, zero" + OUT_OF_RANGE, "8: -5, neg" + OUT_OF_RANGE,
+                    "9: 999999, big" + OUT_OF_RANGE, "10: 99999999999, long" + TOO_LONG,
+                    "11: + 5, sign" + NO_ID, b"12: \xef\xbb\xbf152, c" + MARK.encode(), REMOVE % 5)
+READY_BLOCK = b"150, a\n151, b\n152, c"
+
+
+def files(**content):
+    return lambda work: [(work / name.replace("_", ".")).write_bytes(data)
+                         for name, data in content.items()]
+
+
+def checked(name, names, stdout, status, stderr=b"", **content):
+    return Case(name, b"", stdout, stderr, status, args=names, setup=files(**content))
 
 
 def totals(count):
     return text(*(f"{'- ' * 44}Total Lines:  {n}" for n in range(1, count + 1)))
 
 
-def counted(name, stdin, count, **options):
-    return Case(name, stdin, totals(count), BANNER, 0, **options)
+def counted(name, stdin, count, notes=b"", **options):
+    return Case(name, stdin, totals(count), BANNER + notes, 0, **options)
+
+
+def noted(taken, *lines):
+    """The notes on lines renumbrix would not take, given as (number, reason), and the count."""
+    return text(*(f"Line {number}: {reason[5:]}" for number, reason in lines), REMOVE % taken)
 
 
 CASES = [
@@ -60,9 +102,10 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
 
 
 """, 0),
-    Case("--help", b"150, a\n", HELP, b"", 0, args=("--help",)),
-    Case("-h", b"150, a\n", HELP, b"", 0, args=("-h",)),
-    Case("/?", b"150, a\n", HELP, b"", 0, args=("/?",), not_natively="only Windows programs take /?"),
+    Case("--help", b"150, a\n", HELP, b"", 0, args=("--help",), not_under_wine=WINDOWS_HELP),
+    Case("-h", b"150, a\n", HELP, b"", 0, args=("-h",), not_under_wine=WINDOWS_HELP),
+    Case("/?", b"150, a\n", HELP_ON_WINDOWS, b"", 0, args=("/?",),
+         not_natively="only Windows programs take /?"),
     Case("--version", b"150, a\n", text("tallyrun 1.0.0.1"), b"", 0, args=("--version",)),
     Case("--help on a full disk", b"150, a\n", None, b"", 1, args=("--help",),
          stdout_mode=into("/dev/full")),
@@ -70,19 +113,21 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
          stdout_mode=into("/dev/full")),
     Case("an unknown option is refused", b"150, a\n", b"",
          text('tallyrun: unknown option "--count"; see tallyrun --help'), 1, args=("--count",)),
-    counted("another argument is ignored", b"150, a\n", 1, args=("block.txt",)),
     counted("empty input shows the banner and no total", b"", 0),
-    counted("empty lines count", b"\n\n150, a\n\n", 4),
-    counted("a line of blanks counts", b"   \t  \n150, a\n", 2),
+    counted("empty lines count", b"\n\n150, a\n\n", 4, noted(1, (1, EMPTY), (2, EMPTY), (4, EMPTY))),
+    counted("a line of blanks counts", b"   \t  \n150, a\n", 2, noted(1, (1, EMPTY))),
     counted("last line without a line break", b"150, a\n151, b", 2),
-    counted("a single unterminated line", b"x", 1),
+    counted("a single unterminated line", b"x", 1, noted(0, (1, NO_ID))),
     counted("a line longer than the read buffer counts once", b"150, " + b"x" * (1 << 20) + b"\n151\n",
             2),
     counted("many lines cross the read buffer", b"150, chair, chairtxd, 100, 0\n" * 20000, 20000),
     counted("CR LF line ends keep the count", b"150, a\r\n151, b\r\n", 2),
-    counted("bytes of any value are not parsed", b"\x00\xff\r\x1b[2J\n#objs\n", 2),
-    counted("a line starting with byte 0xFF", b"a\n\xffb\nc\n", 3),
-    counted("a UTF-16 file with its byte-order mark", "150, a\r\n151, b\r\n152, c".encode("utf-16"), 3),
+    counted("bytes of any value are counted", b"\x00\xff\r\x1b[2J\n#objs\n", 2,
+            noted(0, (1, NO_ID), (2, NO_ID))),
+    counted("a line starting with byte 0xFF", b"a\n\xffb\nc\n", 3,
+            noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
+    counted("a UTF-16 file with its byte-order mark", "150, a\r\n151, b\r\n152, c".encode("utf-16"), 3,
+            noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
     counted("console input from the null device", b"", 0, stdin_mode=NULL_DEVICE),
     counted("console input closed", b"", 0, stdin_mode=CLOSED),
     Case("standard output a broken pipe while input keeps coming", b"", None,
@@ -97,6 +142,31 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
          stderr_mode=BROKEN),
     Case("console input that cannot be read", b"", b"", BANNER + text("Unable to read console input"),
          1, stdin_mode=FOLDER),
+    Case("lines renumbrix would not take are named while counting", b"150, a\n\nend\n151, b\n",
+         totals(4), BANNER + noted(2, (2, EMPTY), (3, NO_ID)), 0),
+
+    # The block check of files named on the command line.
+    checked("every kind of line renumbrix would not take, with the reasons", ("mixed.txt",),
+            MIXED_LISTED, 1, mixed_txt=MIXED),
+    checked("a block ready as it stands", ("ready.txt",), text("ready.txt:", READY % 3), 0,
+            ready_txt=READY_BLOCK),
+    checked("an empty file holds nothing to declare", ("empty.txt",),
+            text("empty.txt:", "No line here that renumbrix would take."), 1, empty_txt=b""),
+    checked("several files, each with its name, one missing", ("ready.txt", "gone.txt", "bad.txt"),
+            text("ready.txt:", READY % 3, "bad.txt:", "2: end" + NO_ID, REMOVE % 1), 2,
+            text("tallyrun: cannot read gone.txt: No such file or directory"),
+            ready_txt=READY_BLOCK, bad_txt=b"150, a\nend\n"),
+    checked("a UTF-16 file is named and not read", ("utf16.txt", "ready.txt"),
+            text("ready.txt:", READY % 3), 2, text("tallyrun: utf16.txt" + NOT_UTF16),
+            utf16_txt="150, a\r\n".encode("utf-16"), ready_txt=READY_BLOCK),
+    Case("Windows line ends get a note on Linux", b"", text("crlf.txt:", CR_NOTE, READY % 2), b"",
+         0, args=("crlf.txt",), setup=files(crlf_txt=b"150, a\r\n151, b\r\n"),
+         not_under_wine="the Windows program reads CR LF as a line break"),
+    Case("Windows line ends are line breaks on Windows", b"", text("crlf.txt:", READY % 2), b"",
+         0, args=("crlf.txt",), setup=files(crlf_txt=b"150, a\r\n151, b\r\n"),
+         not_natively="only the Windows program reads CR LF as a line break"),
+    Case("the check on a full disk", b"", None, NOT_WRITTEN, 2, args=("ready.txt",),
+         setup=files(ready_txt=READY_BLOCK), stdout_mode=into("/dev/full")),
 ]
 
 if __name__ == "__main__":

@@ -169,6 +169,13 @@ def invalid_start(value):
                        "Sorted.log": LOG_HEADER + log_invalid_start(value)})
 
 
+def utf16_input():
+    return dict(invalid_count(0), status=1, stderr=CREATED + text(
+        'Console input is saved as UTF-16 ("Unicode"), which renumbrix cannot read: save it as '
+        'UTF-8 or ANSI (Notepad: Save As, Encoding) and try again',
+        "Unable to read console input") + BAD_COUNT)
+
+
 # --- Folder set-ups ------------------------------------------------------------------------
 def folder_named(name):
     return lambda work: (work / name).mkdir()
@@ -253,17 +260,20 @@ def unknown_option(argument):
                 stderr=text(f'renumbrix: unknown option "{argument}"; see renumbrix --help'))
 
 
-HELP = text(
+HELP_TEXT = (
     "Usage: renumbrix",
     "Gives a block of item definition (IDE) lines new, consecutive object IDs.",
     "It asks on the console how many lines follow and the new ID of the first,",
-    "then reads the lines as they are typed or pasted, or from a file",
+    "then reads the lines as they are typed or pasted. Or it reads all of that",
+    "from a file: the count, the starting ID, then the lines, one per line",
     "(renumbrix < lines.txt). Only the ID at the front of each line changes.",
     "It writes Sorted.ide, the renumbered lines as a complete IDE file, and",
     "Sorted.log, a trace of every line, in the current folder, replacing both.",
-    "It takes no other arguments: --help, -h or /? (Windows) shows this text,",
-    "--version the version.",
-    "More: ReadMe.txt beside renumbrix.exe, or man renumbrix.")
+    "--help, -h or /? (Windows) shows this text, --version the version; any",
+    "other option is refused.")
+HELP = text(*HELP_TEXT, "More: man renumbrix.")
+HELP_ON_WINDOWS = text(*HELP_TEXT, "More: ReadMe.txt beside renumbrix.exe.")
+WINDOWS_HELP = "the Windows help ends with its ReadMe instead, checked under /?"
 NO_FILES = {"Sorted.ide": ABSENT, "Sorted.log": ABSENT}
 ONLY_WINDOWS = "only Windows programs take /?"
 
@@ -402,9 +412,11 @@ CASES = [
          TWO_LINE_STDERR, 0, TWO_LINE_FILES, setup=earlier_run_files),
 
     # The command line: a request for help or the version is answered, anything else ignored.
-    Case("--help", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("--help",)),
-    Case("-h", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("-h",)),
-    Case("/?", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("/?",), not_natively=ONLY_WINDOWS),
+    Case("--help", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("--help",),
+         not_under_wine=WINDOWS_HELP),
+    Case("-h", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("-h",), not_under_wine=WINDOWS_HELP),
+    Case("/?", TWO_LINE_INPUT, HELP_ON_WINDOWS, b"", 0, NO_FILES, args=("/?",),
+         not_natively=ONLY_WINDOWS),
     Case("--version", TWO_LINE_INPUT, text("renumbrix 1.0.0.1"), b"", 0, NO_FILES,
          args=("--version",)),
     Case("a file dropped on the program starts the dialogue", TWO_LINE_INPUT, TWO_LINE_STDOUT,
@@ -412,7 +424,7 @@ CASES = [
     Case("/? is an ordinary argument outside Windows", TWO_LINE_INPUT, TWO_LINE_STDOUT,
          TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("/?",), not_under_wine=ONLY_WINDOWS),
     Case("--help among other arguments is answered", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES,
-         args=("x", "--version", "--help")),
+         args=("x", "--version", "--help"), not_under_wine=WINDOWS_HELP),
     Case("--help on a full disk", TWO_LINE_INPUT, None, b"", 1, NO_FILES, args=("--help",),
          stdout_mode=into("/dev/full")),
     Case("--version on a full disk", TWO_LINE_INPUT, None, b"", 1, NO_FILES, args=("--version",),
@@ -513,8 +525,14 @@ CASES = [
          setup=lambda work: [link_to_full_device(name)(work) for name in ("Sorted.ide", "Sorted.log")]),
 
     # Hostile input.
-    Case("a UTF-8 byte-order mark before the count is not a number",
-         b"\xef\xbb\xbf" + TWO_LINE_INPUT, **invalid_count(0)),
+    Case("a UTF-8 byte-order mark before the count is passed over",
+         b"\xef\xbb\xbf" + TWO_LINE_INPUT, TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, TWO_LINE_FILES),
+    Case("a UTF-8 byte-order mark later on is not a number", b"2\n\xef\xbb\xbf400\n150, a\n",
+         **invalid_start(0)),
+    Case("UTF-16 input is named and ends the run as unreadable",
+         b"\xff\xfe" + "2\n400\n150, a\n151, b\n".encode("utf-16-le"), **utf16_input()),
+    Case("big-endian UTF-16 input", b"\xfe\xff" + "2\n400\n150, a\n".encode("utf-16-be"),
+         **utf16_input()),
     Case("a line longer than every buffer is kept whole", b"2\n400\n150" + LONG_LINE + b"\n151, b\n",
          **completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")])),
     Case("declared count 999998, then end of input: every line reported at once",

@@ -126,13 +126,16 @@ def check(condition, what):
         raise AssertionError(what)
 
 
-def quit(term, keys, *last_words):
-    """In a console window of its own (as after a double-click), renumbrix waits for a key once
-    it has shown its last words; elsewhere it has already ended."""
+def quit(term, keys, *last_words, prompt="Press Any Key To Quit..."):
+    """In a console window of its own (as after a double-click), either program waits for a key
+    once it has shown its last words and its prompt; elsewhere it has already ended."""
     if keys.window_waits:
-        term.wait_for_sequence(*last_words, "Press Any Key To Quit...")
+        term.wait_for_sequence(*last_words, prompt)
         term.still_running()
         term.type(b"x")
+
+
+TALLYRUN_PROMPT = "Press any key to close this window..."
 
 
 def finished(term, keys, folder, *entries):
@@ -241,10 +244,25 @@ def tallyrun_counts_each_typed_line(term, keys, folder):
     for total, line in enumerate([b"150, a", b"", b"151, b"], start=1):
         term.type(line + keys.enter)
         term.wait_for(f"Total Lines:  {total}")
-    # A last line without a line break counts once input ends.
+    # A last line without a line break counts once input ends; a window of
+    # its own then waits for a key before it takes the count away.
     term.type(b"abc" + keys.end_partial)
     term.wait_for("Total Lines:  4")
+    quit(term, keys, "Count to declare then: 2", prompt=TALLYRUN_PROMPT)
     check(term.status() == 0, "exit status is not 0")
+
+
+def tallyrun_checks_a_dropped_file(term, keys, folder):
+    # A file dropped on the program arrives as its argument.
+    term.wait_for("Count to declare: 2")
+    quit(term, keys, "Count to declare: 2", prompt=TALLYRUN_PROMPT)
+    check(term.status() == 0, "exit status is not 0")
+
+
+def tallyrun_checks_a_file_from_cmd(term, keys, folder):
+    term.wait_for("Count to declare: 2")
+    check(term.status() == 0, "exit status is not 0")
+    check(TALLYRUN_PROMPT.encode() not in term.screen, "waited for a key at a command prompt")
 
 
 class Keys:
@@ -268,7 +286,8 @@ RENUMBRIX_CASES = [renumbrix_typed_line_by_line, renumbrix_block_pasted,
                    renumbrix_from_cmd_needs_no_key, renumbrix_terminal_closed_while_typing,
                    renumbrix_terminal_closed_while_reading_a_file]
 LINES_IN_FILE = 20000
-TALLYRUN_CASES = [tallyrun_counts_each_typed_line]
+TALLYRUN_CASES = [tallyrun_counts_each_typed_line, tallyrun_checks_a_dropped_file,
+                  tallyrun_checks_a_file_from_cmd]
 # Why a case cannot run under Wine, or only there.
 HANGUP_KILLS_WINE = "a closed terminal ends Wine itself; Windows has no hangup"
 NOT_UNDER_WINE = {renumbrix_line_typed_in_two_parts:
@@ -277,12 +296,17 @@ NOT_UNDER_WINE = {renumbrix_line_typed_in_two_parts:
                   renumbrix_terminal_closed_while_reading_a_file: HANGUP_KILLS_WINE}
 ONLY_UNDER_WINE = {renumbrix_surplus_line_is_no_key: "only a Windows console window waits",
                    renumbrix_refused_file_waits: "only a Windows console window waits",
-                   renumbrix_from_cmd_needs_no_key: "cmd is a Windows program"}
-THROUGH_CMD = {renumbrix_from_cmd_needs_no_key}
+                   renumbrix_from_cmd_needs_no_key: "cmd is a Windows program",
+                   tallyrun_checks_a_file_from_cmd: "cmd is a Windows program"}
+THROUGH_CMD = {renumbrix_from_cmd_needs_no_key, tallyrun_checks_a_file_from_cmd}
 # What the folder holds before the program starts.
 SETUP = {renumbrix_refused_file_waits: lambda folder: (folder / "Sorted.ide").mkdir(),
          renumbrix_terminal_closed_while_reading_a_file: lambda folder: (folder / "lines.txt").write_bytes(
              b"%d\n400\n" % LINES_IN_FILE + b"150, a\n" * LINES_IN_FILE)}
+for case in (tallyrun_checks_a_dropped_file, tallyrun_checks_a_file_from_cmd):
+    SETUP[case] = lambda folder: (folder / "block.txt").write_bytes(b"150, a\n151, b\n")
+# Arguments after the program's name.
+ARGS = {tallyrun_checks_a_dropped_file: ["block.txt"], tallyrun_checks_a_file_from_cmd: ["block.txt"]}
 # Console input from a file of the folder instead of the terminal.
 STDIN_FILE = {renumbrix_terminal_closed_while_reading_a_file: "lines.txt"}
 
@@ -308,6 +332,7 @@ def main():
                 command = platform.command(os.path.abspath(program))
                 if case in THROUGH_CMD:
                     command = ["wine", "cmd", "/c", "Z:" + command[1].replace("/", "\\")]
+                command += ARGS.get(case, [])
                 with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
                     if case in SETUP:
                         SETUP[case](Path(folder))

@@ -1,11 +1,14 @@
 #include "id_line_reader.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <thread>
 
 #include "input_reader.hpp"
 
@@ -145,6 +148,29 @@ TEST(ExtensionRead, LineLongerThanTheReadBuffer) {
     EXPECT_EQ(r.extension(), longRest);
     EXPECT_EQ(r.number(true), 2);
     EXPECT_EQ(r.extension(), ", short");
+}
+
+// A pipe that hands the input over one byte at a time, so that every
+// look ahead must wait for the bytes it compares.
+TEST(IntegerRead, ByteOrderMarkArrivingByteByByte) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::thread writer([&] {
+        for (const char c : std::string("\xEF\xBB\xBF" "42 \xEF\xBB\xBF" "7")) {
+            EXPECT_EQ(write(ends[1], &c, 1), 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        close(ends[1]);
+    });
+    InputReader input(ends[0]);
+    IdLineReader reader(input);
+    std::int32_t value = kUntouched;
+    EXPECT_TRUE(reader.readIdNumber(value));
+    EXPECT_EQ(value, 42);
+    EXPECT_FALSE(reader.readIdNumber(value));  // a mark later on is not passed over
+    EXPECT_EQ(value, 0);
+    writer.join();
+    close(ends[0]);
 }
 
 }  // namespace

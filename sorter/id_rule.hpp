@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+// The one rule by which renumbrix reads a number, whether the declared line
+// count, the starting ID or the ID at the front of a line, and the range every
+// such number must lie in. tallyrun's block check applies the same rule to
+// tell which lines renumbrix would not take.
+
+// The ID range: the only values accepted as declared line count, starting
+// ID or line ID.
+constexpr std::int32_t kLowestId = 1;
+constexpr std::int32_t kHighestId = 999998;
+
+constexpr bool isInIdRange(std::int32_t n) {
+    // One unsigned comparison: values below the range wrap to the top.
+    return static_cast<std::uint32_t>(n) - static_cast<std::uint32_t>(kLowestId) <=
+           static_cast<std::uint32_t>(kHighestId - kLowestId);
+}
+
+// How a number read went.
+enum class NumberRead {
+    Number,      // a number that fits 32 bits
+    NotANumber,  // something else where the number should start
+    TooLong,     // digits beyond what 32 bits hold
+    Nothing,     // only whitespace before the end of the source
+};
+
+// Skips whitespace (line breaks included), then reads an optionally signed
+// decimal number, leaving the character behind it unread. Stores the number;
+// 0 for something that is not one; the nearest 32-bit limit for one too long;
+// nothing when only whitespace was left. `source` gives the next byte with
+// peek() (0 to 255, or a negative value at its end) and consumes it with
+// skip().
+template <typename Source>
+NumberRead readNumber(Source& source, std::int32_t& value) {
+    const auto isBlank = [](int c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    const auto isDigit = [](int c) { return c >= '0' && c <= '9'; };
+
+    int c = source.peek();
+    while (isBlank(c)) {
+        source.skip();
+        c = source.peek();
+    }
+    if (c < 0) {
+        return NumberRead::Nothing;
+    }
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') {
+        source.skip();
+        c = source.peek();
+    }
+    if (!isDigit(c)) {
+        value = 0;
+        return NumberRead::NotANumber;
+    }
+
+    // The magnitude may reach one past the largest positive value, which
+    // only a negative number can use. Digits past an overflow are still
+    // consumed: they belong to the number.
+    const std::uint32_t limit =
+        static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()) + (negative ? 1u : 0u);
+    std::uint32_t magnitude = 0;
+    bool overflow = false;
+    while (isDigit(c)) {
+        const auto digit = static_cast<std::uint32_t>(c - '0');
+        if (!overflow && magnitude <= (limit - digit) / 10) {
+            magnitude = magnitude * 10 + digit;
+        } else {
+            overflow = true;
+        }
+        source.skip();
+        c = source.peek();
+    }
+    if (overflow) {
+        value = negative ? std::numeric_limits<std::int32_t>::min()
+                         : std::numeric_limits<std::int32_t>::max();
+        return NumberRead::TooLong;
+    }
+    value = negative ? static_cast<std::int32_t>(0u - magnitude)
+                     : static_cast<std::int32_t>(magnitude);
+    return NumberRead::Number;
+}
