@@ -12,6 +12,8 @@
 #include "line_writer.hpp"
 #include "raw_io.hpp"
 
+namespace text = tallyrun_text;
+
 namespace {
 
 constexpr int kReady = 0;

@@ -2,8 +2,9 @@
 
 #include <string_view>
 
-// Every fixed text tallyrun writes, kept exactly as users know them.
-namespace text {
+// Every fixed text tallyrun writes, kept exactly as users know them. A text of
+// several lines ends each with its line break.
+namespace tallyrun_text {
 
 // The answers to --version and --help.
 constexpr std::string_view kProgramName = "tallyrun";
@@ -24,20 +25,24 @@ constexpr std::string_view kMoreHelp = "More: man tallyrun.";
 constexpr std::string_view kMoreHelpOnWindows = "More: ReadMe.txt beside tallyrun.exe.";
 
 // Banner and instructions, on the error stream so that the output stream
-// carries nothing but totals.
-constexpr std::string_view kBanner1 = "Line Counter made by Korvath | Contact: korvath@example.com";
-constexpr std::string_view kBanner2 =
+// carries nothing but totals. The rule is 115 hyphens.
+constexpr std::string_view kBanner =
+    "Line Counter made by Korvath | Contact: korvath@example.com\n"
+    "\n"
+    "\n"
     "This is a simple line counter which will help you count total lines which is required in "
-    "Renumbrix.";
-constexpr std::string_view kBanner3 =
-    "Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.";
-// 115 hyphens.
-constexpr std::string_view kRule =
+    "Renumbrix.\n"
+    "Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.\n"
+    "\n"
+    "\n"
+    "\n"
     "----------------------------------------------------------------------------------------"
-    "---------------------------";
-constexpr std::string_view kNote =
+    "---------------------------\n"
     "*****Note:If you dont see the total lines text after the last line,press enter again to "
-    "generate*****";
+    "generate*****\n"
+    "\n"
+    "\n"
+    "\n";
 
 // Followed directly by the running total: 44 times a hyphen and a blank,
 // then the label and two blanks.
@@ -83,4 +88,4 @@ constexpr std::string_view kLineNote = "Line ";
 // Shown before a window that would close with the program waits for a key.
 constexpr std::string_view kPressKey = "Press any key to close this window...";
 
-}  // namespace text
+}  // namespace tallyrun_text

@@ -7,21 +7,11 @@
 #include "line_verdict.hpp"
 #include "line_writer.hpp"
 
+namespace text = tallyrun_text;
+
 int runLineCounter(const ConsoleStreams& console) {
     LineWriter err(console.error);
-    err.line(text::kBanner1);
-    err.line();
-    err.line();
-    err.line(text::kBanner2);
-    err.line(text::kBanner3);
-    err.line();
-    err.line();
-    err.line();
-    err.line(text::kRule);
-    err.line(text::kNote);
-    err.line();
-    err.line();
-    err.line();
+    err.lines(text::kBanner);
 
     // Lines are counted, never stored: each is judged in place as it is read,
     // so memory stays the same whatever the length or number of lines. A last

@@ -2,6 +2,8 @@
 
 #include "counter_texts.hpp"
 
+namespace text = tallyrun_text;
+
 std::string_view reasonFor(Verdict verdict) {
     switch (verdict) {
         case Verdict::Empty:

@@ -1,14 +1,17 @@
 #include "command_line.hpp"
 
+#include "console_streams.hpp"
 #include "console_texts.hpp"
 #include "line_writer.hpp"
-#include "raw_io.hpp"
+#include "system_conventions.hpp"
 #include "version.hpp"
+
+namespace text = console_text;
 
 namespace {
 
 bool isHelpOption(std::string_view argument) {
-    return argument == "--help" || argument == "-h" || rawio::isSystemHelpSwitch(argument);
+    return argument == "--help" || argument == "-h" || conventions::isSystemHelpSwitch(argument);
 }
 
 }  // namespace
@@ -18,7 +21,7 @@ std::optional<int> answerCommandLine(int argc, char* argv[], const ProgramInfo& 
     bool version = false;
     for (int index = 1; index < argc; ++index) {
         const std::string_view argument = argv[index];
-        if (!rawio::looksLikeOption(argument)) {
+        if (!conventions::looksLikeOption(argument)) {
             continue;
         }
         if (isHelpOption(argument)) {
@@ -26,21 +29,16 @@ std::optional<int> answerCommandLine(int argc, char* argv[], const ProgramInfo& 
         } else if (argument == "--version") {
             version = true;
         } else {
-            LineWriter(rawio::kStandardError)
+            LineWriter(kStandardError)
                 .line(program.name, text::kUnknownOption, argument, text::kSeeHelp, program.name,
                       text::kHelpOption);
             return 1;
         }
     }
-    LineWriter out(rawio::kStandardOutput);
+    LineWriter out(kStandardOutput);
     if (help) {
-        // Line by line, like everything else the programs write.
-        for (std::string_view rest = program.help; !rest.empty();) {
-            const std::size_t end = rest.find('\n');
-            out.line(rest.substr(0, end));
-            rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        }
-        out.line(rawio::comesWithReadMe() ? program.moreWindows : program.more);
+        out.lines(program.help);
+        out.line(conventions::comesWithReadMe() ? program.moreWindows : program.more);
     } else if (version) {
         out.line(program.name, " ", text::kVersion);
     } else {

@@ -3,7 +3,7 @@
 #include <string_view>
 
 // The fixed texts that the console code shared by both programs writes.
-namespace text {
+namespace console_text {
 
 // Shown on the error stream when console input fails for a reason other than
 // its end, or holds a line too long for the memory at hand.
@@ -16,4 +16,4 @@ constexpr std::string_view kUnknownOption = ": unknown option \"";
 constexpr std::string_view kSeeHelp = "\"; see ";
 constexpr std::string_view kHelpOption = " --help";
 
-}  // namespace text
+}  // namespace console_text

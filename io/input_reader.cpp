@@ -77,7 +77,7 @@ void InputReader::fail() {
     readFailed_ = true;
     next_ = limit_ = 0;
     if (errorStream_ != nullptr) {
-        errorStream_->line(text::kInputNotRead);
+        errorStream_->line(console_text::kInputNotRead);
     }
 }
 

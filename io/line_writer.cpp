@@ -37,6 +37,14 @@ void LineWriter::endLine() {
     flush();
 }
 
+void LineWriter::lines(std::string_view block) {
+    while (!block.empty()) {
+        const std::size_t end = std::min(block.find('\n'), block.size());
+        line(block.substr(0, end));
+        block.remove_prefix(std::min(end + 1, block.size()));
+    }
+}
+
 void LineWriter::flush() {
     views_.clear();
     std::uint64_t size = 0;

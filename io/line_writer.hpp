@@ -31,6 +31,10 @@ public:
 
     void endLine();
 
+    // Writes a block of lines, each ended by '\n' in `block`, one by one:
+    // each goes out with its line break, as line() would write it.
+    void lines(std::string_view block);
+
     // True once any write to the descriptor has failed.
     bool failed() const { return failed_; }
 

@@ -9,7 +9,8 @@ OutputFile::~OutputFile() {
     release();
 }
 
-OutputFile::Claim OutputFile::claim(const char* name, std::initializer_list<int> mustDiffer) {
+OutputFile::Claim OutputFile::claim(const char* name, std::initializer_list<int> mustDiffer,
+                                    const OutputFile* sibling) {
     bool heldElsewhere = false;
     fd_ = rawio::openTextFile(name, heldElsewhere);
     if (fd_ < 0) {
@@ -19,6 +20,7 @@ OutputFile::Claim OutputFile::claim(const char* name, std::initializer_list<int>
     for (const int other : mustDiffer) {
         inUse = inUse || rawio::isSameFile(fd_, other);
     }
+    inUse = inUse || (sibling != nullptr && rawio::isSameFile(fd_, sibling->fd_));
     const Claim claim = inUse ? Claim::InUse : Claim::Taken;
     if (claim != Claim::Taken) {
         rawio::closeFile(fd_);

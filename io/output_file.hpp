@@ -18,22 +18,21 @@ public:
     // How a claim went.
     enum class Claim {
         Taken,    // the file is this run's, still holding what it held
-        InUse,    // another run or program holds it, or it is one of `mustDiffer`
+        InUse,    // another run or program holds it, or it is the same as another
         Refused,  // it cannot be created
     };
 
     // Opens the file, creating it when it is missing, and takes the hold. A
     // file that is the same as one of `mustDiffer` (the console redirected
-    // into or out of it, say) is in use already, since two users would
-    // corrupt each other. A file not taken is closed again, keeping exactly
-    // what it held.
-    Claim claim(const char* name, std::initializer_list<int> mustDiffer);
+    // into or out of it, say) or as `sibling` (a file this run claimed
+    // before) is in use already, since two users would corrupt each other. A
+    // file not taken is closed again, keeping exactly what it held.
+    Claim claim(const char* name, std::initializer_list<int> mustDiffer,
+                const OutputFile* sibling = nullptr);
 
     // Empties a claimed file. False when it cannot be emptied: it is then
     // closed again.
     bool empty();
-
-    int descriptor() const { return fd_; }
 
     LineWriter& writer() { return writer_; }
 

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-// Thin wrappers over the C runtime's descriptor calls, one implementation per
-// system (raw_io_posix.cpp, raw_io_windows.cpp), chosen by the build. On
+// The descriptor calls both programs make, and the set-up of the standard
+// descriptors they rest on: one implementation per system (raw_io_posix.cpp,
+// raw_io_windows.cpp), chosen by the build. On
 // Windows they go through the runtime's text mode, which turns CR LF into LF
 // on input and LF into CR LF on output; the programs never add or strip a CR
 // themselves.
@@ -20,10 +21,6 @@
 // - A file opened here is closed once; the close reports lost data, never an
 //   interruption.
 namespace rawio {
-
-constexpr int kStandardInput = 0;
-constexpr int kStandardOutput = 1;
-constexpr int kStandardError = 2;
 
 // One read or write moves at most this much, which keeps the count inside the
 // types both C runtimes take and return.
@@ -75,29 +72,6 @@ bool isSameFile(int first, int second);
 
 // Closes a descriptor. False when the system reports that data was lost.
 bool closeFile(int fd);
-
-// True when `argument` has the form of an option on this system: it starts
-// with '-', or on Windows with '/' as well. Elsewhere "/x" is a path.
-bool looksLikeOption(std::string_view argument);
-
-// True when `argument` asks for help the way the system's own commands take
-// it: "/?" on Windows. Elsewhere "/?" is an ordinary argument (a path).
-bool isSystemHelpSwitch(std::string_view argument);
-
-// True where the programs come as a download with a ReadMe beside them
-// (Windows), false where they are installed with manual pages.
-bool comesWithReadMe();
-
-// True when the program's console window closes the moment it ends, so that
-// its last messages would vanish unread: on Windows, when standard input is a
-// console that no other process shares (the program was double-clicked).
-// Never on other systems, nor for piped or redirected input.
-bool consoleClosesWithProgram();
-
-// Discards whatever waits in the console's input (surplus pasted lines), then
-// waits for one new key press. Only for a console that closes with the
-// program.
-void waitForKeyPress();
 
 // Makes the process safe to run with closed standard streams or a vanished
 // console reader: a missing standard descriptor is bound to the null device,

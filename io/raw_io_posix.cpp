@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include "console_streams.hpp"
 #include "raw_io.hpp"
 
 namespace rawio {
@@ -175,25 +176,6 @@ bool closeFile(int fd) {
     // so it is not closed again; only a real error counts as lost data.
     return ::close(fd) == 0 || errno == EINTR;
 }
-
-bool looksLikeOption(std::string_view argument) {
-    return !argument.empty() && argument.front() == '-';
-}
-
-bool isSystemHelpSwitch(std::string_view) {
-    return false;
-}
-
-bool comesWithReadMe() {
-    return false;
-}
-
-bool consoleClosesWithProgram() {
-    // A terminal window belongs to the shell that started the program.
-    return false;
-}
-
-void waitForKeyPress() {}
 
 void prepareConsole() {
     for (int fd = kStandardInput; fd <= kStandardError; ++fd) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "console_streams.hpp"
 #include "raw_io.hpp"
 
 // Windows calls are not interrupted by signals, and the consoles, pipes and
@@ -122,39 +123,6 @@ bool isSameFile(int first, int second) {
 
 bool closeFile(int fd) {
     return _close(fd) == 0;
-}
-
-bool looksLikeOption(std::string_view argument) {
-    return !argument.empty() && (argument.front() == '-' || argument.front() == '/');
-}
-
-bool isSystemHelpSwitch(std::string_view argument) {
-    return argument == "/?";
-}
-
-bool comesWithReadMe() {
-    return true;
-}
-
-bool consoleClosesWithProgram() {
-    // cmd, PowerShell or a batch file share the console and keep its window
-    // open; a double-clicked program is the console's only process.
-    DWORD mode;
-    DWORD processes[2];
-    return GetConsoleMode(handleOf(kStandardInput), &mode) &&
-           GetConsoleProcessList(processes, 2) == 1;
-}
-
-void waitForKeyPress() {
-    const HANDLE console = handleOf(kStandardInput);
-    FlushConsoleInputBuffer(console);
-    INPUT_RECORD event;
-    DWORD count;
-    while (ReadConsoleInputW(console, &event, 1, &count) && count == 1) {
-        if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown) {
-            return;
-        }
-    }
 }
 
 void prepareConsole() {

@@ -26,7 +26,7 @@ void IdLineReader::takeEncodingMark() {
             input_.skipTextMark();
             break;
         case InputReader::TextMark::Utf16:
-            input_.failWith(text::kInputIsUtf16);
+            input_.failWith(renumbrix_text::kInputIsUtf16);
             break;
         case InputReader::TextMark::None:
             break;

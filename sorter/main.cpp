@@ -1,7 +1,12 @@
 #include "command_line.hpp"
+#include "console_streams.hpp"
+#include "line_writer.hpp"
 #include "raw_io.hpp"
 #include "sorter_texts.hpp"
 #include "sorting_run.hpp"
+#include "system_conventions.hpp"
+
+namespace text = renumbrix_text;
 
 int main(int argc, char* argv[]) {
     rawio::prepareConsole();
@@ -12,13 +17,20 @@ int main(int argc, char* argv[]) {
     // The files are the product: a terminal or window closed midway must not
     // take them down with it.
     rawio::outliveConsole();
+    const bool windowWaits = conventions::consoleClosesWithProgram();
+
+    // Do the work.
+    const SortingEnd end = runSorting(ConsoleStreams{});
+
     // A double-clicked program's window closes as it ends: it waits for a key
-    // instead, once the run has closed its files, so its last words can be
-    // read and a second run is not blocked meanwhile.
-    const bool windowWaits = rawio::consoleClosesWithProgram();
-    const int status = runSorting(ConsoleStreams{}, windowWaits);
+    // instead, once the run has closed its files, so that its last words can
+    // be read and a second run is not blocked meanwhile. A run refused its
+    // files says first that a key will end it.
     if (windowWaits) {
-        rawio::waitForKeyPress();
+        if (!end.quitHintShown) {
+            LineWriter(kStandardError).line(text::kQuitHint);
+        }
+        conventions::waitForKeyPress();
     }
-    return status;
+    return end.status;
 }

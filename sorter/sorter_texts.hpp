@@ -4,8 +4,9 @@
 
 // Every fixed text renumbrix writes, to the console or to its files. They are
 // kept exactly as the tool has always printed them, spelling and back-quotes
-// included, because users and their scripts know them in this form.
-namespace text {
+// included, because users and their scripts know them in this form. A text of
+// several lines ends each with its line break.
+namespace renumbrix_text {
 
 // The answers to --version and --help.
 constexpr std::string_view kProgramName = "renumbrix";
@@ -26,16 +27,18 @@ constexpr std::string_view kMoreHelp = "More: man renumbrix.";
 constexpr std::string_view kMoreHelpOnWindows = "More: ReadMe.txt beside renumbrix.exe.";
 
 // Console banner, shown at start-up on the output stream.
-constexpr std::string_view kBanner1 =
-    "Welcome To Sorting Script v1.0 Made By Korvath.Contact Email:korvath@example.com";
-constexpr std::string_view kBanner2 =
-    "For help look in ReadMe.If you find any type of bugs report back to me.Thanks in advance.";
-constexpr std::string_view kBanner3 =
+constexpr std::string_view kBanner =
+    "Welcome To Sorting Script v1.0 Made By Korvath.Contact Email:korvath@example.com\n"
+    "\n"
+    "For help look in ReadMe.If you find any type of bugs report back to me.Thanks in advance.\n"
+    "\n"
     "Note:After the process of each line, LINE PROCESSED text would get printed."
-    "If it doesn`t at the end line press Enter KEY. ";
-constexpr std::string_view kBanner4 =
+    "If it doesn`t at the end line press Enter KEY. \n"
+    "\n"
     "--------------------------------------------------Starting Script"
-    "--------------------------------------------------";
+    "--------------------------------------------------\n"
+    "\n"
+    "\n";
 
 // Output file names, in the current directory.
 constexpr const char* kSortedIdeName = "Sorted.ide";
@@ -79,18 +82,24 @@ constexpr std::string_view kInputIsUtf16 =
     "as UTF-8 or ANSI (Notepad: Save As, Encoding) and try again";
 constexpr std::string_view kErrorNotice = "    ERROR!ERROR   ~~~   Check Sorted.log for more info.";
 
-// Sorted.ide: header, section keywords, and the mark of a rejected line's entry.
-constexpr std::string_view kIdeComment =
-    "#Item Defination File Created by Korvath`s Sorting Script.";
-constexpr std::string_view kObjectsSection = "objs";
-constexpr std::string_view kTimedObjectsSection = "tobj";
-constexpr std::string_view kEffectsSection = "2dfx";
-constexpr std::string_view kSectionEnd = "end";
+// Sorted.ide: header and trailer, and the mark of a rejected line's entry.
+constexpr std::string_view kIdeHeader =
+    "#Item Defination File Created by Korvath`s Sorting Script.\n"
+    "objs\n";
+constexpr std::string_view kIdeTrailer =
+    "end\n"
+    "tobj\n"
+    "end\n"
+    "2dfx\n"
+    "end\n";
 constexpr std::string_view kRejectedEntryMark = "#";
 
 // Sorted.log records.
-constexpr std::string_view kLogStarting = "Starting Sorted.log";
-constexpr std::string_view kLogAuthor = "IDE sorting script made by Korvath.";
+constexpr std::string_view kLogRunHeader =
+    "Starting Sorted.log\n"
+    "\n"
+    "IDE sorting script made by Korvath.\n"
+    "\n";
 constexpr std::string_view kLogCrashed = "~~~~~~~~~~~~~~~Program Crashed~~~~~~~~~~~~~~~";
 constexpr std::string_view kLogInvalidCount = "*****Invalid Object ID Amount*****";
 constexpr std::string_view kLogInvalidStart = "*****Invalid Starting Point ID*****";
@@ -111,4 +120,4 @@ constexpr std::string_view kLogUpdatedLine = "Updated Line:           ";
 constexpr std::string_view kLogFinished =
     "------------------------------Log Finished!------------------------------";
 
-}  // namespace text
+}  // namespace renumbrix_text

@@ -1,14 +1,17 @@
 #include "sorting_run.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "id_line_reader.hpp"
 #include "input_reader.hpp"
 #include "line_writer.hpp"
-#include "sorted_ide.hpp"
-#include "sorting_log.hpp"
+#include "output_file.hpp"
 #include "sorter_texts.hpp"
+
+namespace text = renumbrix_text;
 
 namespace {
 
@@ -17,167 +20,267 @@ constexpr int kExitFailure = 1;
 
 struct Run {
     explicit Run(const ConsoleStreams& streams)
-        : out(streams.output),
+        : console(streams),
+          out(streams.output),
           err(streams.error),
-          input(streams.input, &err) {}
+          input(streams.input, &err),
+          reader(input) {}
 
+    ConsoleStreams console;
     LineWriter out;
     LineWriter err;
     InputReader input;
-    SortedIde ide;
-    SortingLog log;
+    IdLineReader reader;
+    OutputFile ide;
+    OutputFile log;
 };
 
-void printBanner(LineWriter& out) {
-    out.line(text::kBanner1);
-    out.line();
-    out.line(text::kBanner2);
-    out.line();
-    out.line(text::kBanner3);
-    out.line();
-    out.line(text::kBanner4);
-    out.line();
-    out.line();
+// --- Sorted.ide: a comment, the "objs" section with one entry per line, then
+// --- empty "tobj" and "2dfx" sections.
+
+// A file the console reads or writes is in use already.
+OutputFile::Claim openSortedIde(Run& run) {
+    return run.ide.claim(text::kSortedIdeName,
+                         {run.console.input, run.console.output, run.console.error});
 }
+
+void writeIdeHeader(OutputFile& ide) {
+    ide.writer().lines(text::kIdeHeader);
+}
+
+// The renumbered line: the new ID followed directly by the extension, which
+// brings its own separator. A rejected line, which has no extension, becomes
+// a comment holding only its new ID, so no definition is repeated and the gap
+// stays visible.
+void composeEntry(LineWriter& file, std::int32_t newId, std::optional<std::string_view> extension) {
+    if (extension) {
+        file << newId << *extension;
+    } else {
+        file << text::kRejectedEntryMark << newId;
+    }
+}
+
+void writeIdeEntry(OutputFile& ide, std::int32_t newId, std::optional<std::string_view> extension) {
+    composeEntry(ide.writer(), newId, extension);
+    ide.writer().endLine();
+}
+
+void writeIdeTrailer(OutputFile& ide) {
+    ide.writer().lines(text::kIdeTrailer);
+}
+
+bool closeSortedIde(OutputFile& ide) {
+    return ide.close();
+}
+
+// --- Sorted.log: one record group per event, in the order the run meets them.
+
+// Sorted.log that is Sorted.ide under another name is in use already, too.
+OutputFile::Claim openSortingLog(Run& run) {
+    return run.log.claim(text::kSortingLogName,
+                         {run.console.input, run.console.output, run.console.error}, &run.ide);
+}
+
+void logRunHeader(OutputFile& log) {
+    log.writer().lines(text::kLogRunHeader);
+}
+
+// The group for a refused answer to one of the two questions.
+void logInvalidAnswer(OutputFile& log, std::string_view heading, std::string_view label,
+                      std::int32_t answer) {
+    LineWriter& file = log.writer();
+    file.line(text::kLogCrashed);
+    file.line(heading);
+    file.line();
+    file.line(label, answer);
+    file.line(text::kLogOnlyNumbers);
+}
+
+void logInvalidCount(OutputFile& log, std::int32_t declared) {
+    logInvalidAnswer(log, text::kLogInvalidCount, text::kLogDeclaredWas, declared);
+}
+
+void logInvalidStart(OutputFile& log, std::int32_t start) {
+    logInvalidAnswer(log, text::kLogInvalidStart, text::kLogStartWas, start);
+}
+
+void logLineMismatch(OutputFile& log, std::int32_t declared, std::int32_t entered) {
+    LineWriter& file = log.writer();
+    file.line(text::kLogCrashed);
+    file.line(text::kLogMismatch);
+    file.line(text::kLogDeclaredWas, declared);
+    file.line(text::kLogEnteredWas, entered, text::kLogEnteredMark);
+}
+
+void logLineBlock(OutputFile& log, std::int32_t lineId, std::int32_t newId,
+                  std::optional<std::string_view> extension) {
+    LineWriter& file = log.writer();
+    const std::string_view shown = extension.value_or(std::string_view());
+    file.line();
+    file.line();
+    file.line(text::kLogEnteredLine, lineId, shown);
+    file.line(text::kLogIdDetected, lineId);
+    file.line(text::kLogIdChanged, newId);
+    file.line(text::kLogExtension, shown);
+    file << text::kLogUpdatedLine;
+    composeEntry(file, newId, extension);
+    file.endLine();
+    file.line();
+    file.line();
+}
+
+// The closing group ends without a line break: the total follows on the same
+// line.
+void logClosing(OutputFile& log) {
+    LineWriter& file = log.writer();
+    file.line(text::kIdeClosed);
+    file.line(text::kLogClosed);
+    file << text::kLogFinished;
+}
+
+void logTotal(OutputFile& log, std::int32_t entered) {
+    log.writer().line(text::kTotal, entered);
+}
+
+bool closeSortingLog(OutputFile& log) {
+    return log.close();
+}
+
+// --- The run.
 
 // Every run that got both files ends here. The product is the files, so a
 // write that was lost on the way is reported and fails the run, and so does
-// console input that could not be read, since lines may be missing.
-int closeRun(Run& run) {
+// console input that could not be read, since lines may be missing. Both
+// files stay held until both are closed.
+SortingEnd closeRun(Run& run) {
     run.out.line();
-    const bool ideWritten = run.ide.closeSortedIde();
+    const bool ideWritten = closeSortedIde(run.ide);
     if (!ideWritten) {
         run.err.line(text::kIdeNotWritten);
     }
     run.out.line(text::kIdeClosed);
-    const bool logWritten = run.log.closeSortingLog();
+    const bool logWritten = closeSortingLog(run.log);
     if (!logWritten) {
         run.err.line(text::kLogNotWritten);
     }
     run.out.line(text::kLogClosed);
-    // Only now, with both files closed, may another run take them.
-    run.ide.releaseSortedIde();
-    run.log.releaseSortingLog();
+    run.ide.release();
+    run.log.release();
     run.out.line(text::kQuitHint);
-    return ideWritten && logWritten && !run.input.readFailed() ? kExitSuccess : kExitFailure;
+    const bool succeeded = ideWritten && logWritten && !run.input.readFailed();
+    return {succeeded ? kExitSuccess : kExitFailure, true};
 }
 
 // A file that cannot be created ends the run at once, leaving what was
-// written so far. Where a key press ends the program, the Quit hint says so.
-int endRefused(Run& run, std::string_view complaint, bool windowWaits) {
+// written so far.
+SortingEnd endRefused(Run& run, std::string_view complaint) {
     run.err.line(complaint);
-    if (windowWaits) {
-        run.err.line(text::kQuitHint);
-    }
-    return kExitFailure;
+    return {kExitFailure, false};
 }
 
-// An answer outside the ID range ends the run before any line is read. The
-// files stay as they are, without their closing records.
-template <typename LogRecord>
-int endEarly(Run& run, std::string_view complaint, LogRecord logRecord) {
+// An answer outside the ID range, once the log has its record, ends the run
+// before any line is read: neither file gets its closing records.
+SortingEnd endEarly(Run& run, std::string_view complaint) {
     run.err.line(complaint, text::kClosingNotice);
-    logRecord();
     run.err.line(text::kQuitHint);
     return closeRun(run);
 }
 
 // Asks one question and reads its answer. An answer that never came (input
 // already over) leaves 0, which the range test refuses.
-std::int32_t ask(Run& run, IdLineReader& reader, std::string_view question) {
+std::int32_t ask(Run& run, std::string_view question) {
     run.out.line(question);
     std::int32_t answer = 0;
-    reader.readIdNumber(answer);
+    run.reader.readIdNumber(answer);
     run.out.line();
     return answer;
 }
 
 // Every declared line takes one iteration, accepted or rejected, so the new
 // IDs stay consecutive and the totals count every line.
-std::int32_t sortLines(Run& run, IdLineReader& reader, std::int32_t declared, std::int32_t start) {
+std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
     std::int32_t entered = 0;
     std::string extension;
     for (std::int32_t index = 0; index != declared; ++index) {
-        LineRecord record;
-        record.newId = start + index;
+        const std::int32_t newId = start + index;
+        std::int32_t lineId = 0;
 
         run.out.line(text::kAskLine);
-        reader.readLineId(record.lineId);
+        run.reader.readLineId(lineId);
         run.out.line(text::kLineDone);
         run.out.line();
         ++entered;
 
-        record.accepted = isInIdRange(record.lineId);
-        if (record.accepted) {
-            // A line too long to hold has been reported as unreadable input;
-            // its entry marks the gap like a rejected line's.
-            record.accepted = reader.readLineExtension(extension);
-            record.extension = extension;
-        } else {
+        // A line too long to hold has been reported as unreadable input; its
+        // entry marks the gap like a rejected line's.
+        std::optional<std::string_view> taken;
+        if (!isInIdRange(lineId)) {
             run.err.line(text::kBadLineId, text::kErrorNotice);
-            run.log.logLineMismatch(declared, entered);
+            logLineMismatch(run.log, declared, entered);
             run.err.line(text::kQuitHint);
+        } else if (run.reader.readLineExtension(extension)) {
+            taken = extension;
         }
-        run.ide.writeIdeEntry(record);
-        run.log.logLineBlock(record);
+        writeIdeEntry(run.ide, newId, taken);
+        logLineBlock(run.log, lineId, newId, taken);
     }
     return entered;
 }
 
 }  // namespace
 
-int runSorting(const ConsoleStreams& console, bool windowWaits) {
+SortingEnd runSorting(const ConsoleStreams& console) {
     Run run(console);
-    printBanner(run.out);
+    run.out.lines(text::kBanner);
 
     // Both files are claimed before either is emptied, so that a run refused
     // one of them because it is in use (another run still holds it, or the
     // console reads or writes it) changes neither.
-    if (run.ide.claimSortedIde(console) != OutputFile::Claim::Taken) {
-        return endRefused(run, text::kIdeNotCreated, windowWaits);
+    if (openSortedIde(run) != OutputFile::Claim::Taken) {
+        return endRefused(run, text::kIdeNotCreated);
     }
-    const OutputFile::Claim logClaim = run.log.claimSortingLog(console, run.ide);
-    if (logClaim == OutputFile::Claim::InUse) {
+    const OutputFile::Claim log = openSortingLog(run);
+    if (log == OutputFile::Claim::InUse) {
         run.err.line(text::kIdeCreated);
-        return endRefused(run, text::kLogNotCreated, windowWaits);
+        return endRefused(run, text::kLogNotCreated);
     }
-    if (!run.ide.emptySortedIde()) {
-        return endRefused(run, text::kIdeNotCreated, windowWaits);
+    if (!run.ide.empty()) {
+        return endRefused(run, text::kIdeNotCreated);
     }
     run.err.line(text::kIdeCreated);
 
     // A log that cannot be created ends the run only after Sorted.ide has its
     // header, which is what such a run has always left.
-    run.ide.writeIdeHeader();
-    if (logClaim != OutputFile::Claim::Taken || !run.log.emptySortingLog()) {
-        return endRefused(run, text::kLogNotCreated, windowWaits);
+    writeIdeHeader(run.ide);
+    if (log != OutputFile::Claim::Taken || !run.log.empty()) {
+        return endRefused(run, text::kLogNotCreated);
     }
     run.err.line(text::kLogCreated);
     run.out.line();
     run.out.line();
 
-    run.log.logRunHeader();
+    logRunHeader(run.log);
 
-    IdLineReader reader(run.input);
-
-    const std::int32_t declared = ask(run, reader, text::kAskCount);
+    const std::int32_t declared = ask(run, text::kAskCount);
     if (!isInIdRange(declared)) {
-        return endEarly(run, text::kBadCount, [&] { run.log.logInvalidCount(declared); });
+        logInvalidCount(run.log, declared);
+        return endEarly(run, text::kBadCount);
     }
 
-    const std::int32_t start = ask(run, reader, text::kAskStart);
+    const std::int32_t start = ask(run, text::kAskStart);
     if (!isInIdRange(start)) {
-        return endEarly(run, text::kBadStart, [&] { run.log.logInvalidStart(start); });
+        logInvalidStart(run.log, start);
+        return endEarly(run, text::kBadStart);
     }
 
-    const std::int32_t entered = sortLines(run, reader, declared, start);
+    const std::int32_t entered = sortLines(run, declared, start);
 
-    run.ide.writeIdeTrailer();
-    run.log.logClosing();
+    writeIdeTrailer(run.ide);
+    logClosing(run.log);
     run.out.line(text::kFinished);
     run.out.line();
     run.out.line(text::kTotal, entered);
-    run.log.logTotal(entered);
+    logTotal(run.log, entered);
     run.out.line();
     run.out.line(text::kThanks);
     return closeRun(run);

@@ -2,8 +2,14 @@
 
 #include "console_streams.hpp"
 
-// The whole life of renumbrix: the banner, the two questions, the line loop
-// and the two output files. Returns the process's exit status. When the
-// caller will wait for a key after the run (`windowWaits`), the runs refused
-// an output file end with the Quit hint too, as every other run does.
-int runSorting(const ConsoleStreams& console, bool windowWaits = false);
+// How a run ended: the process's exit status, and whether the run's last
+// word was "Press Any Key To Quit...", as at its common close.
+struct SortingEnd {
+    int status;
+    bool quitHintShown;
+};
+
+// The whole life of renumbrix over the console streams: the banner, the two
+// questions, the line loop, and the two output files, Sorted.ide and
+// Sorted.log.
+SortingEnd runSorting(const ConsoleStreams& console);

@@ -1,0 +1,50 @@
+#include <io.h>
+#include <windows.h>
+
+#include "console_streams.hpp"
+#include "system_conventions.hpp"
+
+namespace conventions {
+
+namespace {
+
+HANDLE handleOf(int fd) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+}  // namespace
+
+bool looksLikeOption(std::string_view argument) {
+    return !argument.empty() && (argument.front() == '-' || argument.front() == '/');
+}
+
+bool isSystemHelpSwitch(std::string_view argument) {
+    return argument == "/?";
+}
+
+bool comesWithReadMe() {
+    return true;
+}
+
+bool consoleClosesWithProgram() {
+    // cmd, PowerShell or a batch file share the console and keep its window
+    // open; a double-clicked program is the console's only process.
+    DWORD mode;
+    DWORD processes[2];
+    return GetConsoleMode(handleOf(kStandardInput), &mode) &&
+           GetConsoleProcessList(processes, 2) == 1;
+}
+
+void waitForKeyPress() {
+    const HANDLE console = handleOf(kStandardInput);
+    FlushConsoleInputBuffer(console);
+    INPUT_RECORD event;
+    DWORD count;
+    while (ReadConsoleInputW(console, &event, 1, &count) && count == 1) {
+        if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown) {
+            return;
+        }
+    }
+}
+
+}  // namespace conventions
