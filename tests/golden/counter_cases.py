@@ -5,8 +5,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (BROKEN, CLOSED, ENDLESS, FOLDER, LATE, NULL_DEVICE, Case, into, main,  # noqa: E402
-                     text)
+from harness import Case, In, Out, into, main, text  # noqa: E402
 
 BANNER = text(
     "Line Counter made by Korvath | Contact: korvath@example.com", "", "",
@@ -128,20 +127,20 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
             noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
     counted("a UTF-16 file with its byte-order mark", "150, a\r\n151, b\r\n152, c".encode("utf-16"), 3,
             noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
-    counted("console input from the null device", b"", 0, stdin_mode=NULL_DEVICE),
-    counted("console input closed", b"", 0, stdin_mode=CLOSED),
+    counted("console input from the null device", b"", 0, stdin_mode=In.NULL),
+    counted("console input closed", b"", 0, stdin_mode=In.CLOSED),
     Case("standard output a broken pipe while input keeps coming", b"", None,
-         BANNER + NOT_WRITTEN, 1, stdin_mode=ENDLESS, stdout_mode=BROKEN, timeout=20),
+         BANNER + NOT_WRITTEN, 1, stdin_mode=In.ENDLESS, stdout_mode=Out.BROKEN, timeout=20),
     Case("standard output on a full disk", b"150, a\n151, b\n", None, BANNER + NOT_WRITTEN, 1,
          stdout_mode=into("/dev/full")),
     counted("standard output a non-blocking pipe read late", b"150, a\n" * 500, 500,
-            stdout_mode=LATE),
-    Case("standard output closed", b"150, a\n151, b\n", None, BANNER, 0, stdout_mode=CLOSED),
-    Case("standard error closed", b"150, a\n151, b\n", totals(2), None, 0, stderr_mode=CLOSED),
+            stdout_mode=Out.SLOW_READER),
+    Case("standard output closed", b"150, a\n151, b\n", None, BANNER, 0, stdout_mode=Out.CLOSED),
+    Case("standard error closed", b"150, a\n151, b\n", totals(2), None, 0, stderr_mode=Out.CLOSED),
     Case("standard error a broken pipe", b"150, a\n151, b\n", totals(2), None, 0,
-         stderr_mode=BROKEN),
+         stderr_mode=Out.BROKEN),
     Case("console input that cannot be read", b"", b"", BANNER + text("Unable to read console input"),
-         1, stdin_mode=FOLDER),
+         1, stdin_mode=In.FOLDER),
     Case("lines renumbrix would not take are named while counting", b"150, a\n\nend\n151, b\n",
          totals(4), BANNER + noted(2, (2, EMPTY), (3, NO_ID)), 0),
 

@@ -3,12 +3,14 @@
 A case gives console input and, written by hand, everything the program must
 leave behind: standard output, standard error, exit status and the files in
 its working folder. Each case runs in a fresh temporary folder. On failure
-the first differing line of every stream or file is printed.
+the first differing line of every stream or file is printed, with the case's
+input and the command that runs that case alone.
 """
 
 import fcntl
 import os
 import resource
+import shlex
 import shutil
 import subprocess
 import sys
@@ -23,20 +25,30 @@ from typing import Callable, Dict, Iterable, Optional, Tuple
 ABSENT = "absent"        # the file must not exist
 UNCHECKED = "unchecked"  # the file is not read (a link to a device, say)
 
-# How a standard stream is connected.
-PIPE = "pipe"            # the case's input, or captured output
-CLOSED = "closed"        # the descriptor is closed before the program starts
-BROKEN = "broken"        # output: a pipe whose reader has already gone
-NULL_DEVICE = "null"     # input: /dev/null
-FOLDER = "folder"        # input: the working folder itself, which cannot be read
-LATE = "late"            # input: a non-blocking pipe whose last two lines come a second late,
-                         # its writer staying open; output: a small non-blocking pipe read a
-                         # second late
-HELD = "held"            # input: a pipe whose last two lines come after a second run
-ENDLESS = "endless"      # input: lines without end, until the program stops reading
+
+class In:
+    """How console input is connected; or into(name), a file of the folder, as `<` does."""
+    PIPE = "pipe"                # the case's input, through a pipe
+    NULL = "null device"         # /dev/null
+    CLOSED = "closed"            # the descriptor is closed before the program starts
+    FOLDER = "folder"            # the working folder itself, which cannot be read
+    LATE = "late lines"          # a non-blocking pipe whose last two lines come a second late,
+                                 # its writer staying open
+    HELD = "held"                # a pipe whose last two lines come after a second run
+    ENDLESS = "endless"          # lines without end, until the program stops reading
+
+
+class Out:
+    """How standard output or error is connected; or into(name), a file, as `>` does."""
+    PIPE = "pipe"                # captured and compared
+    CLOSED = "closed"            # the descriptor is closed before the program starts
+    BROKEN = "broken pipe"       # a pipe whose reader has already gone
+    SLOW_READER = "slow reader"  # a small non-blocking pipe, read a second late
+
 
 LATE_SECONDS = 1.0
-PIPE_SIZE = 4096         # a late reader's pipe holds one page, so writers meet "not ready"
+PIPE_SIZE = 4096         # a slow reader's pipe holds one page, so writers meet "not ready"
+NOBODY = 65534           # the user and group an unprivileged case runs as, when we are root
 
 
 def into(name):
@@ -59,6 +71,13 @@ class Streamed:
         self.chunks = chunks
 
 
+class Mode:
+    """A file that must have these permission bits and this content."""
+
+    def __init__(self, bits: int, content: bytes):
+        self.bits, self.content = bits, content
+
+
 @dataclass
 class Case:
     name: str
@@ -68,20 +87,20 @@ class Case:
     status: int
     files: Dict[str, object] = field(default_factory=dict)
     setup: Optional[Callable[[Path], None]] = None
-    stdin_mode: str = PIPE
-    stdout_mode: str = PIPE
-    stderr_mode: str = PIPE
+    stdin_mode: str = In.PIPE
+    stdout_mode: str = Out.PIPE
+    stderr_mode: str = Out.PIPE
     args: Tuple[str, ...] = ()
     stdin_chunks: Optional[Callable[[], Iterable[bytes]]] = None  # input too large to hold
     file_size_limit: Optional[int] = None  # bytes, as `ulimit -f` sets it
     memory_limit: Optional[int] = None     # bytes of address space, as `ulimit -v` sets it
-    timeout: float = 600                   # seconds the whole case may take
+    timeout: float = 30                    # seconds the whole case may take
     not_under_wine: Optional[str] = None   # why Wine cannot stage the case
     not_natively: Optional[str] = None     # why the case holds only for Windows programs
     unprivileged: bool = False             # run as an ordinary user (nobody, when we are root)
     twice: bool = False                    # run once before, in the same folder
-    second_run: Optional[dict] = None      # HELD input: stdout, stderr and status of another
-                                           # run started while this one waits for its last lines
+    second_run: Optional[dict] = None      # stdout, stderr and status of another run, started
+                                           # while this one waits (HELD input, or a staged pause)
     slow: bool = False                     # takes half a minute: run apart, as the "slow" part
     stage: Optional[Dict[str, str]] = None  # settings of the staging library (stage.c); with
                                            # STAGE_PAUSE_AT, the second run runs during the pause
@@ -143,45 +162,52 @@ class Platform:
             subprocess.run(["wineserver", "--kill"], env=self.env, check=False)
             shutil.rmtree(self.prefix, ignore_errors=True)
 
-    def as_other_user(self, case: Case) -> bool:
-        return case.unprivileged and os.geteuid() == 0
+    def as_other_user(self, case) -> bool:
+        return getattr(case, "unprivileged", False) and os.geteuid() == 0
 
-    def cannot_run(self, case: Case) -> Optional[str]:
-        if self.as_other_user(case) and not shutil.which("setpriv"):
-            return "needs setpriv to run as an ordinary user"
+    def cannot_run(self, case) -> Optional[str]:
+        """Why this platform cannot stage the case, for a golden case or a terminal one."""
+        modes = [getattr(case, name, None) for name in ("stdin_mode", "stdout_mode", "stderr_mode")]
         if self.as_other_user(case) and self.wine:
             return "the Wine prefix belongs to root, and root may write anything"
-        if case.memory_limit and self.sanitized:
+        if getattr(case, "memory_limit", None) and self.sanitized:
             return "a sanitizer cannot start under a memory limit"
-        if case.stage and not self.stage:
+        if getattr(case, "stage", None) and not self.stage:
             return "needs the staging library, built for native Linux programs only"
         if not self.wine:
             return case.not_natively
-        if case.memory_limit:
+        if getattr(case, "memory_limit", None):
             return "Wine cannot start under a memory limit"
-        if CLOSED in (case.stdin_mode, case.stdout_mode, case.stderr_mode):
+        if In.CLOSED in modes or Out.CLOSED in modes:
             return "Wine gives its own channels the numbers of closed standard descriptors"
         return case.not_under_wine
 
-    def command(self, program: str, case: Optional[Case] = None):
+    def command(self, program: str, case=None, through_cmd=False):
+        """The command that starts the program for the case; under Wine through cmd when the
+        case redirects a stream into a file of the folder, or when asked to."""
         args = list(case.args) if case is not None else []
-        if case is not None and self.as_other_user(case):
-            return ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program] + args
         if not self.wine:
             return [program] + args
         redirects = self.cmd_redirects(case)
-        if redirects:
+        if redirects or through_cmd:
             # The file is opened by Windows itself, as a user's cmd would.
             line = " ".join(["Z:" + program.replace("/", "\\")] + args + redirects)
             return ["wine", "cmd", "/c", line]
         return ["wine", program] + args
 
+    def user(self, case):
+        """Popen's user, group and extra groups for the case: nobody for an unprivileged case
+        run by root, else the same as ours."""
+        if self.as_other_user(case):
+            return dict(user=NOBODY, group=NOBODY, extra_groups=[])
+        return {}
+
     def cmd_opens(self, mode: str) -> bool:
         """Under Wine, a stream into a file of the working folder is redirected by cmd."""
         return self.wine and mode.startswith("file:") and not mode[5:].startswith("/")
 
-    def cmd_redirects(self, case: Optional[Case]):
-        if case is None:
+    def cmd_redirects(self, case):
+        if case is None or not hasattr(case, "stdin_mode"):
             return []
         modes = (("<", case.stdin_mode), (">", case.stdout_mode), ("2>", case.stderr_mode))
         return [f"{sign} {mode[5:]}" for sign, mode in modes if self.cmd_opens(mode)]
@@ -192,20 +218,20 @@ class Platform:
 
 
 class Streams:
-    """The three standard streams of one run, connected as the case asks, and whatever
-    threads feed or drain them."""
+    """The three standard streams of one run, connected as the case asks, and the threads
+    that feed or drain them, which start once the program has."""
 
-    def __init__(self, case: Case, work: Path, scratch: Path, platform: Platform):
-        self.case, self.work, self.platform = case, work, platform
+    def __init__(self, case: Case, work: Path, scratch: Path, platform: Platform, program: str):
+        self.case, self.work, self.platform, self.program = case, work, platform, program
         self.opened = []        # descriptors of ours that the child inherits
         self.threads = []
-        self.late_output = {}   # stream name -> bytes read by a late reader
+        self.late_readers = {}  # stream name -> our end of a slow reader's pipe
+        self.late_output = {}   # stream name -> bytes read by a slow reader
         self.feed_writer = None
         self.waited_after_last_line = None
         self.second = None      # result of a second run
-        self.program = None     # the program, for a second run
         self.captured = {}      # stream name -> file capturing a Streamed expectation
-        self.stdin = self.connect_input()
+        self.stdin = self.connect_input(case.stdin_mode)
         self.stdout = self.connect_output("stdout", case.stdout_mode, case.stdout, scratch)
         self.stderr = self.connect_output("stderr", case.stderr_mode, case.stderr, scratch)
 
@@ -213,45 +239,57 @@ class Streams:
         self.opened.append(fd)
         return fd
 
-    def connect_input(self):
-        mode = self.case.stdin_mode
-        if mode == FOLDER:
+    def connect_input(self, mode):
+        if mode == In.FOLDER:
             return self.inherit(os.open(self.work, os.O_RDONLY))
         if self.platform.cmd_opens(mode):
             return subprocess.DEVNULL
         if mode.startswith("file:"):
             return self.inherit(os.open(self.work / mode[5:], os.O_RDONLY))
-        if mode in (CLOSED, NULL_DEVICE):
+        if mode in (In.CLOSED, In.NULL):
             return subprocess.DEVNULL
-        if mode == PIPE and self.case.stdin_chunks is None:
+        if mode == In.PIPE and self.case.stdin_chunks is None:
             return subprocess.PIPE
+        if mode not in (In.PIPE, In.LATE, In.HELD, In.ENDLESS):
+            raise ValueError(f"{self.case.name}: unknown input mode {mode!r}")
         reader, self.feed_writer = os.pipe()
-        if mode == LATE:
+        if mode == In.LATE:
             os.set_blocking(reader, False)
         return self.inherit(reader)
 
     def connect_output(self, name, mode, expected, scratch):
-        if mode == BROKEN:
+        if mode == Out.BROKEN:
             reader, writer = os.pipe()
             os.close(reader)
             return self.inherit(writer)
-        if mode == LATE:
+        if mode == Out.SLOW_READER:
             reader, writer = os.pipe()
             fcntl.fcntl(writer, getattr(fcntl, "F_SETPIPE_SZ", 1031), PIPE_SIZE)
             os.set_blocking(writer, False)
-            self.late_output[name] = b""
-            self.start(self.read_late, name, reader)
+            self.late_readers[name] = reader
             return self.inherit(writer)
         if self.platform.cmd_opens(mode):
             return subprocess.PIPE
         if mode.startswith("file:"):
             return self.inherit(os.open(self.work / mode[5:], os.O_WRONLY | os.O_CREAT | os.O_TRUNC))
-        if mode == CLOSED:
+        if mode == Out.CLOSED:
             return subprocess.DEVNULL
+        if mode != Out.PIPE:
+            raise ValueError(f"{self.case.name}: unknown output mode {mode!r}")
         if isinstance(expected, Streamed):
             self.captured[name] = open(scratch / name, "w+b")
             return self.captured[name]
         return subprocess.PIPE
+
+    def start_threads(self, process, scratch: Path):
+        """Starts, once the program runs, whatever feeds its input, drains a slow reader's
+        pipe or starts a second run."""
+        for name, reader in self.late_readers.items():
+            self.start(self.read_late, name, reader)
+        if self.feed_writer is not None:
+            self.start(self.feed, process)
+        if self.case.stage and "STAGE_PAUSE_AT" in self.case.stage:
+            self.start(self.run_during_pause, scratch / "paused")
 
     def start(self, target, *args):
         thread = threading.Thread(target=target, args=args, daemon=True)
@@ -269,10 +307,10 @@ class Streams:
             view = view[os.write(self.feed_writer, view):]
 
     def feed(self, process):
-        """Feeds input that is not handed over at once, on a thread of its own."""
+        """Feeds input that is not handed over at once."""
         case, data = self.case, self.platform.translate(self.case.stdin)
         try:
-            if case.stdin_mode == ENDLESS:
+            if case.stdin_mode == In.ENDLESS:
                 while True:
                     self.send(b"150, chair, chairtxd, 100, 0\n" * 1000)
             elif case.stdin_chunks is not None:
@@ -281,7 +319,7 @@ class Streams:
             else:
                 lines = data.splitlines(keepends=True)
                 self.send(b"".join(lines[:-2]))
-                if case.stdin_mode == LATE:
+                if case.stdin_mode == In.LATE:
                     time.sleep(LATE_SECONDS)
                 else:
                     self.run_second()
@@ -289,7 +327,7 @@ class Streams:
                 sent = time.monotonic()
                 # A late writer stays open: the program must end at its last
                 # declared line, not wait for the end of input.
-                if case.stdin_mode == LATE:
+                if case.stdin_mode == In.LATE:
                     process.wait()
                     self.waited_after_last_line = time.monotonic() - sent
         except OSError:  # the program stopped reading: a broken pipe
@@ -319,7 +357,8 @@ class Streams:
     def start_second(self):
         self.second = subprocess.run(self.platform.command(self.program, self.case),
                                      input=b"", cwd=self.work, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE, env=self.platform.env, timeout=60)
+                                     stderr=subprocess.PIPE, env=self.platform.env, timeout=60,
+                                     **self.platform.user(self.case))
 
     def close(self):
         for fd in self.opened:
@@ -341,8 +380,8 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
             case.setup(work)
         if case.twice:
             first = subprocess.run(platform.command(program, case), input=case.stdin, cwd=work,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=600,
-                                   env=platform.env)
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                   timeout=case.timeout, env=platform.env, **platform.user(case))
             if first.returncode != case.status:
                 problems.append(f"first run: status {first.returncode}, {first.stderr[-200:]!r}")
         try:
@@ -355,9 +394,10 @@ def run_case(program: str, case: Case, platform: Platform) -> list:
 def run_once(program, case, platform, work, scratch):
     problems = []
     closed = [fd for fd, mode in enumerate((case.stdin_mode, case.stdout_mode, case.stderr_mode))
-              if mode == CLOSED]
+              if mode == In.CLOSED]
 
     def prepare_child():
+        os.umask(0o022)
         for fd in closed:
             os.close(fd)
         if case.file_size_limit is not None:
@@ -365,8 +405,7 @@ def run_once(program, case, platform, work, scratch):
         if case.memory_limit is not None:
             resource.setrlimit(resource.RLIMIT_AS, (case.memory_limit,) * 2)
 
-    streams = Streams(case, work, scratch, platform)
-    streams.program = program
+    streams = Streams(case, work, scratch, platform, program)
     env = platform.env
     if case.stage:
         # A sanitizer's runtime would otherwise insist on being loaded first.
@@ -377,12 +416,10 @@ def run_once(program, case, platform, work, scratch):
     try:
         process = subprocess.Popen(
             platform.command(program, case), stdin=streams.stdin, stdout=streams.stdout,
-            stderr=streams.stderr, cwd=work, preexec_fn=prepare_child, env=env)
+            stderr=streams.stderr, cwd=work, preexec_fn=prepare_child, env=env,
+            **platform.user(case))
         streams.close()
-        if streams.feed_writer is not None:
-            streams.start(streams.feed, process)
-        if case.stage and "STAGE_PAUSE_AT" in case.stage:
-            streams.start(streams.run_during_pause, scratch / "paused")
+        streams.start_threads(process, scratch)
         stdout, stderr = process.communicate(
             platform.translate(case.stdin) if streams.stdin == subprocess.PIPE else None,
             timeout=case.timeout)
@@ -401,7 +438,7 @@ def run_once(program, case, platform, work, scratch):
     elif process.returncode != case.status:
         problems.append(f"exit status: expected {case.status}, got {process.returncode}")
 
-    if case.stdin_mode == LATE and streams.waited_after_last_line is not None:
+    if case.stdin_mode == In.LATE and streams.waited_after_last_line is not None:
         if streams.waited_after_last_line > 5:
             problems.append("did not end when its last line arrived")
         cpu = (cpu_after.ru_utime + cpu_after.ru_stime) - (cpu_before.ru_utime + cpu_before.ru_stime)
@@ -454,12 +491,71 @@ def check_file(path: Path, expected, platform: Platform) -> Optional[str]:
         return "should not exist" if path.exists() or path.is_symlink() else None
     if not path.is_file():
         return "missing"
+    if isinstance(expected, Mode):
+        bits = path.stat().st_mode & 0o777
+        if bits != expected.bits:
+            return f"mode {bits:o}, expected {expected.bits:o}"
+        expected = expected.content
     if isinstance(expected, Streamed):
         with open(path, "rb") as actual:
             return stream_difference(map(platform.translate, expected.chunks()), actual)
     actual = path.read_bytes()
     wanted = platform.translate(expected)
     return None if actual == wanted else first_difference(wanted, actual)
+
+
+def shown_input(case) -> Optional[str]:
+    """The case's input, for a failure report: as it is, or its start when it is long."""
+    data = getattr(case, "stdin", None)
+    if getattr(case, "stdin_chunks", None) is not None:
+        return "made by a function of the case"
+    if not data:
+        return None
+    return repr(data) if len(data) <= 200 else f"{data[:200]!r}... ({len(data)} bytes)"
+
+
+def rerun_command(name):
+    """This script's own command line, narrowed to the one case."""
+    argv, kept = sys.argv[1:], []
+    while argv:
+        argument = argv.pop(0)
+        if argument == "--only":
+            argv = argv[1:]
+        elif not argument.startswith("--only="):
+            kept.append(argument)
+    return [sys.executable, sys.argv[0]] + kept + ["--only", name]
+
+
+def run_cases(cases, args, platform, run) -> int:
+    """Runs each case the arguments select, with `run(case)` giving its problems; prints a
+    line per case and a summary, and returns the exit status."""
+    passed = failed = skipped = 0
+    for case in cases:
+        if args.only and args.only not in case.name:
+            continue
+        if getattr(args, "part", None) and (args.part == "slow") != getattr(case, "slow", False):
+            continue
+        reason = platform.cannot_run(case)
+        if reason:
+            print(f"skip {case.name} ({reason})")
+            skipped += 1
+            continue
+        problems = run(case)
+        if problems:
+            failed += 1
+            print(f"FAIL {case.name}")
+            for problem in problems:
+                print(f"     {problem}")
+            if shown_input(case):
+                print(f"     input: {shown_input(case)}")
+            print(f"     rerun: {shlex.join(rerun_command(case.name))}")
+        else:
+            passed += 1
+            print(f"ok   {case.name}")
+        sys.stdout.flush()
+    print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
+    sys.stdout.flush()
+    return 1 if failed or not passed else 0
 
 
 def main(cases, argv=None) -> int:
@@ -473,36 +569,9 @@ def main(cases, argv=None) -> int:
                         help="run only the quick cases, or only the slow ones")
     args = parser.parse_args(argv)
 
-    platform = Platform(args.wine, args.program, args.stage and os.path.abspath(args.stage))
+    program = os.path.abspath(args.program)
+    platform = Platform(args.wine, program, args.stage and os.path.abspath(args.stage))
     try:
-        passed, failed, skipped = run_cases(cases, args, platform)
+        return run_cases(cases, args, platform, lambda case: run_case(program, case, platform))
     finally:
         platform.close()
-    print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
-    sys.stdout.flush()
-    return 1 if failed or not passed else 0
-
-
-def run_cases(cases, args, platform):
-    passed = failed = skipped = 0
-    for case in cases:
-        if args.only and args.only not in case.name:
-            continue
-        if args.part and (args.part == "slow") != case.slow:
-            continue
-        reason = platform.cannot_run(case)
-        if reason:
-            print(f"skip {case.name} ({reason})")
-            skipped += 1
-            continue
-        problems = run_case(os.path.abspath(args.program), case, platform)
-        if problems:
-            failed += 1
-            print(f"FAIL {case.name}")
-            for problem in problems:
-                print(f"     {problem}")
-        else:
-            passed += 1
-            print(f"ok   {case.name}")
-        sys.stdout.flush()
-    return passed, failed, skipped

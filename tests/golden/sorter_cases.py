@@ -13,8 +13,8 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (ABSENT, BROKEN, CLOSED, FOLDER, HELD, LATE, NULL_DEVICE, UNCHECKED,  # noqa: E402
-                     Case, Streamed, into, main, text)
+from harness import (ABSENT, UNCHECKED, Case, In, Mode, Out, Streamed, into, main,  # noqa: E402
+                     text)
 
 # --- The dialogue --------------------------------------------------------------------------
 BANNER = text(
@@ -537,23 +537,24 @@ CASES = [
          **completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")])),
     Case("declared count 999998, then end of input: every line reported at once",
          b"%d\n400\n" % MOST_LINES,
-         **completed(MOST_LINES, 400, [rejected(0)] * MOST_LINES, streamed=True), slow=True),
-    Case("console input from the null device", b"", stdin_mode=NULL_DEVICE, **invalid_count(0)),
-    Case("console input closed", b"", stdin_mode=CLOSED, **invalid_count(0)),
+         **completed(MOST_LINES, 400, [rejected(0)] * MOST_LINES, streamed=True), slow=True,
+         timeout=300),
+    Case("console input from the null device", b"", stdin_mode=In.NULL, **invalid_count(0)),
+    Case("console input closed", b"", stdin_mode=In.CLOSED, **invalid_count(0)),
 
     # A console reader that went away does not cut the run short.
     Case("standard output closed", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0, TWO_LINE_FILES,
-         stdout_mode=CLOSED),
+         stdout_mode=Out.CLOSED),
     Case("standard output a broken pipe", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0,
-         TWO_LINE_FILES, stdout_mode=BROKEN),
+         TWO_LINE_FILES, stdout_mode=Out.BROKEN),
     Case("standard error closed while lines are rejected", b"2\n400\n0, a\n",
-         stderr_mode=CLOSED, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
+         stderr_mode=Out.CLOSED, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
     Case("standard error a broken pipe while lines are rejected", b"2\n400\n0, a\n",
-         stderr_mode=BROKEN, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
+         stderr_mode=Out.BROKEN, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
     Case("every console stream closed", TWO_LINE_INPUT, None, None, 0, TWO_LINE_FILES,
-         stdout_mode=CLOSED, stderr_mode=CLOSED),
-    Case("console input and output closed together", TWO_LINE_INPUT, stdin_mode=CLOSED,
-         stdout_mode=CLOSED, **dict(invalid_count(0), stdout=None)),
+         stdout_mode=Out.CLOSED, stderr_mode=Out.CLOSED),
+    Case("console input and output closed together", TWO_LINE_INPUT, stdin_mode=In.CLOSED,
+         stdout_mode=Out.CLOSED, **dict(invalid_count(0), stdout=None)),
     Case("a second run in the same folder as an ordinary user", TWO_LINE_INPUT, TWO_LINE_STDOUT,
          TWO_LINE_STDERR, 0, TWO_LINE_FILES, unprivileged=True, twice=True),
     Case("a second run while the first closes its files is refused", TWO_LINE_INPUT,
@@ -566,7 +567,7 @@ CASES = [
          TWO_LINE_INPUT, **dict(refused("Sorted.log"), files=EARLIER_FILES),
          setup=locked("Sorted.log"), not_under_wine=RECORD_LOCKS),
     Case("a second run while the first waits for input is refused", b"3\n400\n150, chair\n"
-         b"151, table\n152, lamp\n", stdin_mode=HELD, timeout=60,
+         b"151, table\n152, lamp\n", stdin_mode=In.HELD, timeout=60,
          second_run=refused("Sorted.ide"),
          **completed(3, 400, [accepted(150, ", chair"), accepted(151, ", table"),
                               accepted(152, ", lamp")])),
@@ -589,12 +590,12 @@ CASES = [
                            {"Sorted.log": LOG_HEADER + text("", "")}),
          stage={"STAGE_FAIL": "Sorted.log:7:3"}),
     Case("the last lines arrive late on a non-blocking pipe", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, stdin_mode=LATE, timeout=20),
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, stdin_mode=In.LATE, timeout=20),
     Case("standard output a non-blocking pipe read late", late_output_lines(400),
-         stdout_mode=LATE, **completed(400, 400, [accepted(150 + n, ", a") for n in range(400)])),
+         stdout_mode=Out.SLOW_READER, **completed(400, 400, [accepted(150 + n, ", a") for n in range(400)])),
     Case("a line too long for the memory at hand", b"", stdin_chunks=too_long_line,
          memory_limit=TOO_LONG_FOR_MEMORY // 2, **completed(2, 400, [dropped(150), rejected(0)])),
-    Case("console input that cannot be read", TWO_LINE_INPUT, stdin_mode=FOLDER,
+    Case("console input that cannot be read", TWO_LINE_INPUT, stdin_mode=In.FOLDER,
          **dict(invalid_count(0), status=1,
                 stderr=CREATED + text("Unable to read console input") + BAD_COUNT)),
     Case("standard input is Sorted.ide", TWO_LINE_INPUT, **console_in("Sorted.ide", "stdin")),

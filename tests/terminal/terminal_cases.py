@@ -18,10 +18,12 @@ import tempfile
 import termios
 import time
 import tty
+from dataclasses import dataclass
 from pathlib import Path
+from typing import Callable, Optional, Tuple
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "golden"))
-from harness import Platform, text  # noqa: E402
+from harness import Platform, run_cases, text  # noqa: E402
 
 IDE_HEADER = text("#Item Defination File Created by Korvath`s Sorting Script.", "objs")
 IDE_TRAILER = text("end", "tobj", "end", "2dfx", "end")
@@ -280,35 +282,75 @@ class Keys:
         self.window_waits = wine and not through_cmd
 
 
-RENUMBRIX_CASES = [renumbrix_typed_line_by_line, renumbrix_block_pasted,
-                   renumbrix_line_typed_in_two_parts, renumbrix_input_ended_mid_block,
-                   renumbrix_surplus_line_is_no_key, renumbrix_refused_file_waits,
-                   renumbrix_from_cmd_needs_no_key, renumbrix_terminal_closed_while_typing,
-                   renumbrix_terminal_closed_while_reading_a_file]
+@dataclass
+class Typed:
+    """A terminal case: the program, what is typed and seen (`steps`, which raises with what went
+    wrong), and what the folder and the command line hold before it starts."""
+    steps: Callable
+    program: str                        # "renumbrix" or "tallyrun"
+    args: Tuple[str, ...] = ()
+    setup: Optional[Callable[[Path], None]] = None
+    stdin_file: Optional[str] = None    # console input from this file of the folder instead
+    through_cmd: bool = False           # under Wine, started from cmd, which shares its console
+    not_under_wine: Optional[str] = None
+    not_natively: Optional[str] = None
+
+    @property
+    def name(self):
+        return self.steps.__name__
+
+
 LINES_IN_FILE = 20000
-TALLYRUN_CASES = [tallyrun_counts_each_typed_line, tallyrun_checks_a_dropped_file,
-                  tallyrun_checks_a_file_from_cmd]
-# Why a case cannot run under Wine, or only there.
 HANGUP_KILLS_WINE = "a closed terminal ends Wine itself; Windows has no hangup"
-NOT_UNDER_WINE = {renumbrix_line_typed_in_two_parts:
-                  "the Windows console cannot hand over part of a line",
-                  renumbrix_terminal_closed_while_typing: HANGUP_KILLS_WINE,
-                  renumbrix_terminal_closed_while_reading_a_file: HANGUP_KILLS_WINE}
-ONLY_UNDER_WINE = {renumbrix_surplus_line_is_no_key: "only a Windows console window waits",
-                   renumbrix_refused_file_waits: "only a Windows console window waits",
-                   renumbrix_from_cmd_needs_no_key: "cmd is a Windows program",
-                   tallyrun_checks_a_file_from_cmd: "cmd is a Windows program"}
-THROUGH_CMD = {renumbrix_from_cmd_needs_no_key, tallyrun_checks_a_file_from_cmd}
-# What the folder holds before the program starts.
-SETUP = {renumbrix_refused_file_waits: lambda folder: (folder / "Sorted.ide").mkdir(),
-         renumbrix_terminal_closed_while_reading_a_file: lambda folder: (folder / "lines.txt").write_bytes(
-             b"%d\n400\n" % LINES_IN_FILE + b"150, a\n" * LINES_IN_FILE)}
-for case in (tallyrun_checks_a_dropped_file, tallyrun_checks_a_file_from_cmd):
-    SETUP[case] = lambda folder: (folder / "block.txt").write_bytes(b"150, a\n151, b\n")
-# Arguments after the program's name.
-ARGS = {tallyrun_checks_a_dropped_file: ["block.txt"], tallyrun_checks_a_file_from_cmd: ["block.txt"]}
-# Console input from a file of the folder instead of the terminal.
-STDIN_FILE = {renumbrix_terminal_closed_while_reading_a_file: "lines.txt"}
+ONLY_A_WINDOW_WAITS = "only a Windows console window waits"
+CMD_IS_WINDOWS = "cmd is a Windows program"
+
+
+def block(folder):
+    (folder / "block.txt").write_bytes(b"150, a\n151, b\n")
+
+
+def lines_file(folder):
+    (folder / "lines.txt").write_bytes(b"%d\n400\n" % LINES_IN_FILE + b"150, a\n" * LINES_IN_FILE)
+
+
+CASES = [
+    Typed(renumbrix_typed_line_by_line, "renumbrix"),
+    Typed(renumbrix_block_pasted, "renumbrix"),
+    Typed(renumbrix_line_typed_in_two_parts, "renumbrix",
+          not_under_wine="the Windows console cannot hand over part of a line"),
+    Typed(renumbrix_input_ended_mid_block, "renumbrix"),
+    Typed(renumbrix_surplus_line_is_no_key, "renumbrix", not_natively=ONLY_A_WINDOW_WAITS),
+    Typed(renumbrix_refused_file_waits, "renumbrix", not_natively=ONLY_A_WINDOW_WAITS,
+          setup=lambda folder: (folder / "Sorted.ide").mkdir()),
+    Typed(renumbrix_from_cmd_needs_no_key, "renumbrix", through_cmd=True,
+          not_natively=CMD_IS_WINDOWS),
+    Typed(renumbrix_terminal_closed_while_typing, "renumbrix", not_under_wine=HANGUP_KILLS_WINE),
+    Typed(renumbrix_terminal_closed_while_reading_a_file, "renumbrix", setup=lines_file,
+          stdin_file="lines.txt", not_under_wine=HANGUP_KILLS_WINE),
+    Typed(tallyrun_counts_each_typed_line, "tallyrun"),
+    Typed(tallyrun_checks_a_dropped_file, "tallyrun", args=("block.txt",), setup=block),
+    Typed(tallyrun_checks_a_file_from_cmd, "tallyrun", args=("block.txt",), setup=block,
+          through_cmd=True, not_natively=CMD_IS_WINDOWS),
+]
+
+
+def run_typed(case: Typed, program: str, platform: Platform) -> list:
+    env = dict(platform.env or os.environ, TERM="xterm")
+    command = platform.command(program, case, through_cmd=case.through_cmd)
+    with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
+        if case.setup:
+            case.setup(Path(folder))
+        stdin = open(Path(folder) / case.stdin_file, "rb") if case.stdin_file else None
+        term = Terminal(command, folder, env, raw=platform.wine, stdin=stdin)
+        if stdin is not None:
+            stdin.close()
+        try:
+            case.steps(term, Keys(platform.wine, case.through_cmd), Path(folder))
+            return []
+        except AssertionError as problem:
+            term.process.kill()
+            return [str(problem)]
 
 
 def main():
@@ -316,45 +358,16 @@ def main():
     parser.add_argument("--renumbrix", required=True)
     parser.add_argument("--tallyrun", required=True)
     parser.add_argument("--wine", action="store_true", help="run Windows programs under Wine")
+    parser.add_argument("--only", help="run only the cases whose name contains this text")
     args = parser.parse_args()
+    programs = {"renumbrix": os.path.abspath(args.renumbrix),
+                "tallyrun": os.path.abspath(args.tallyrun)}
     platform = Platform(args.wine)
-    env = dict(platform.env or os.environ, TERM="xterm")
-    passed = failed = skipped = 0
     try:
-        for program, cases in ((args.renumbrix, RENUMBRIX_CASES), (args.tallyrun, TALLYRUN_CASES)):
-            for case in cases:
-                reason = (NOT_UNDER_WINE if args.wine else ONLY_UNDER_WINE).get(case)
-                if reason:
-                    print(f"skip {case.__name__} ({reason})")
-                    skipped += 1
-                    continue
-                keys = Keys(args.wine, through_cmd=case in THROUGH_CMD)
-                command = platform.command(os.path.abspath(program))
-                if case in THROUGH_CMD:
-                    command = ["wine", "cmd", "/c", "Z:" + command[1].replace("/", "\\")]
-                command += ARGS.get(case, [])
-                with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
-                    if case in SETUP:
-                        SETUP[case](Path(folder))
-                    stdin = None
-                    if case in STDIN_FILE:
-                        stdin = open(Path(folder) / STDIN_FILE[case], "rb")
-                    term = Terminal(command, folder, env, raw=args.wine, stdin=stdin)
-                    if stdin is not None:
-                        stdin.close()
-                    try:
-                        case(term, keys, Path(folder))
-                        passed += 1
-                        print(f"ok   {case.__name__}")
-                    except AssertionError as problem:
-                        failed += 1
-                        term.process.kill()
-                        print(f"FAIL {case.__name__}\n     {problem}")
-                sys.stdout.flush()
+        return run_cases(CASES, args, platform,
+                         lambda case: run_typed(case, programs[case.program], platform))
     finally:
         platform.close()
-    print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
-    return 1 if failed or not passed else 0
 
 
 if __name__ == "__main__":
