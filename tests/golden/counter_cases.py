@@ -133,6 +133,8 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
          BANNER + NOT_WRITTEN, 1, stdin_mode=In.ENDLESS, stdout_mode=Out.BROKEN, timeout=20),
     Case("standard output on a full disk", b"150, a\n151, b\n", None, BANNER + NOT_WRITTEN, 1,
          stdout_mode=into("/dev/full")),
+    Case("standard output on a full disk at the only total", b"150, a\n", None,
+         BANNER + NOT_WRITTEN, 1, stdout_mode=into("/dev/full")),
     counted("standard output a non-blocking pipe read late", b"150, a\n" * 500, 500,
             stdout_mode=Out.SLOW_READER),
     Case("standard output closed", b"150, a\n151, b\n", None, BANNER, 0, stdout_mode=Out.CLOSED),

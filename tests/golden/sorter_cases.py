@@ -10,6 +10,7 @@ by hand what every line reads as: its ID, and its extension or rejection.
 import fcntl
 import os
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -392,6 +393,39 @@ def too_long_line():
     yield b"\n151, b\n"
 
 
+def straddling_id():
+    """Input whose first full read (64 KiB) ends between the digits of an ID."""
+    head = b"2\n400\n"
+    yield head + b" " * ((64 << 10) - len(head) - 2) + b"15"
+    time.sleep(0.2)
+    yield b"0, x\n151, y\n"
+
+
+# A rejected line's records in Sorted.log, typed in as they stand.
+REJECTED_GROUP = text(
+    "~~~~~~~~~~~~~~~Program Crashed~~~~~~~~~~~~~~~",
+    "*****Total IDE Line Amount & Entered IDE Line Amount Don`t Match*****",
+    "Your Entered Total Object ID(Line) Amount Was:   2",
+    "Your Inputted Total Object ID(Line) Amount Was:   %d+",
+    "",
+    "",
+    "Entered Line:           0",
+    "Object ID Detected:     0",
+    "Changed Object ID To:   %d",
+    "Line Extention:         ",
+    "Updated Line:           #%d",
+    "",
+    "")
+REJECTED_FILES = {
+    "Sorted.ide": text("#Item Defination File Created by Korvath`s Sorting Script.", "objs",
+                       "#400", "#401", "end", "tobj", "end", "2dfx", "end"),
+    "Sorted.log": text("Starting Sorted.log", "", "IDE sorting script made by Korvath.", "")
+    + REJECTED_GROUP % (1, 400, 400) + REJECTED_GROUP % (2, 401, 401)
+    + text("Sorted.ide Closed", "Sorted.log Closed",
+           "------------------------------Log Finished!------------------------------"
+           "Total IDs Sorted:2")}
+
+
 TWENTY_LINES = b"20\n400\n" + b"".join(b"%d%s\n" % (150 + n, CHAIR.encode()) for n in range(20))
 TWENTY = [accepted(150 + n, CHAIR) for n in range(20)]
 RECORD_LOCKS = "Windows programs meet share modes, not POSIX record locks"
@@ -488,6 +522,20 @@ CASES = [
          **completed(3, 400, [accepted(150, ",\tchair  \r"), accepted(151, b", \x00nul\x00"),
                               accepted(152, b", \xff\xfe caf\xc3\xa9 \x80")])),
     Case("text right behind the ID", b"1\n400\n150abc\n", **completed(1, 400, [accepted(150, "abc")])),
+    Case("the count and the starting ID on one line", b"2 400\n150, a\n151, b\n",
+         **completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")])),
+    Case("text after the count is read as the starting ID", b"2 lines\n400\n150, a\n",
+         **invalid_start(0)),
+    Case("a whole block with CR LF line ends keeps each CR on Linux",
+         b"2\r\n400\r\n150, a\r\n151, b\r\n",
+         **completed(2, 400, [accepted(150, ", a\r"), accepted(151, ", b\r")]),
+         not_under_wine="the Windows program reads CR LF as a line break"),
+    Case("a Ctrl+Z byte in piped input", b"3\n400\n150, a\n\x1a151, b\n",
+         **completed(3, 400, [accepted(150, ", a"), rejected(0), rejected(0)])),
+    Case("an ID whose digits straddle a full read of a pipe", b"", stdin_chunks=straddling_id,
+         **completed(2, 400, [accepted(150, ", x"), accepted(151, ", y")])),
+    Case("a rejected line spelled out", b"2\n400\n0, a\n",
+         **dict(completed(2, 400, [rejected(0), rejected(0)]), files=REJECTED_FILES)),
     Case("new IDs run past the top of the range", b"2\n999998\n150, a\n151, b\n",
          **completed(2, 999998, [accepted(150, ", a"), accepted(151, ", b")])),
 
@@ -573,6 +621,15 @@ CASES = [
                               accepted(152, ", lamp")])),
 
     # Where the run meets the operating system.
+    Case("a file-size limit of 0: both files are created empty", TWO_LINE_INPUT,
+         **dict_with_files(completed(2, 400, [accepted(150, CHAIR),
+                                              accepted(151, ", table, tabletxd, 100, 0")],
+                                     ide_written=False, log_written=False),
+                           {"Sorted.ide": b"", "Sorted.log": b""}),
+         file_size_limit=0, not_under_wine="a file-size limit kills Wine itself"),
+    Case("the files are made readable by all, writable by their owner", TWO_LINE_INPUT,
+         TWO_LINE_STDOUT, TWO_LINE_STDERR, 0,
+         {"Sorted.ide": Mode(0o644, TWO_LINE_IDE), "Sorted.log": Mode(0o644, TWO_LINE_LOG)}),
     Case("a file-size limit fails the writes, not the run",
          b"200\n400\n" + b"".join(b"%d%s\n" % (150 + n, CHAIR.encode()) for n in range(200)),
          **limited(200, 4096), file_size_limit=4096,
