@@ -3,6 +3,9 @@
 #include <optional>
 #include <string_view>
 
+// The command line both programs take: help, the version, and the refusal of
+// options they do not know.
+
 // What a program says about itself when asked on its command line.
 struct ProgramInfo {
     std::string_view name;
