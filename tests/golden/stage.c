@@ -44,10 +44,10 @@ static void pauseAt(int fd, const void *data, size_t size) {
 
 /* What the staged failure does to this write: 0 nothing, 1 half, 2 fail. */
 static int failure(int fd) {
-    const char *spec = getenv("STAGE_FAIL");
+    const char *setting = getenv("STAGE_FAIL");
     char name[256], link[64], path[4096];
     long first, count;
-    if (spec == NULL || sscanf(spec, "%255[^:]:%ld:%ld", name, &first, &count) != 3) {
+    if (setting == NULL || sscanf(setting, "%255[^:]:%ld:%ld", name, &first, &count) != 3) {
         return 0;
     }
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
