@@ -25,10 +25,15 @@ int refuseFile(LineWriter& err, std::string_view name, int error) {
     return kNotRead;
 }
 
-// A line is shown as it stands, but for a CR at its end (a Windows line end
-// read on Linux), which would send the reason back over the line on screen.
+// A Windows line end read on Linux leaves a CR at the end of the line.
+bool endsInCarriageReturn(std::string_view line) {
+    return !line.empty() && line.back() == '\r';
+}
+
+// A line is shown as it stands, but for a CR at its end, which would send the
+// reason back over the line on screen.
 std::string_view shown(std::string_view line) {
-    return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+    return endsInCarriageReturn(line) ? line.substr(0, line.size() - 1) : line;
 }
 
 int checkBlock(InputReader& input, std::string_view name, LineWriter& out) {
@@ -47,7 +52,7 @@ int checkBlock(InputReader& input, std::string_view name, LineWriter& out) {
         const Verdict verdict = judgeLine(held);
         if (verdict == Verdict::Taken) {
             ++taken;
-            carriageReturns = carriageReturns || (!line.empty() && line.back() == '\r');
+            carriageReturns = carriageReturns || endsInCarriageReturn(line);
         } else {
             out.line(number, ": ", shown(line), text::kReasonMark, reasonFor(verdict));
         }

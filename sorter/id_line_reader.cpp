@@ -12,7 +12,7 @@ bool IdLineReader::readIdNumber(std::int32_t& value) {
         takeEncodingMark();
     }
     const NumberRead read = readNumber(input_, value);
-    ended_ = read == NumberRead::Nothing || input_.peek() == InputReader::kEnd;
+    ended_ = input_.peek() == InputReader::kEnd;
     failed_ = read != NumberRead::Number;
     return read == NumberRead::Number;
 }
