@@ -16,15 +16,20 @@ bool isHelpOption(std::string_view argument) {
 
 }  // namespace
 
-std::optional<int> answerCommandLine(int argc, char* argv[], const ProgramInfo& program) {
+CommandLine readCommandLine(int argc, char* argv[], const ProgramInfo& program,
+                            const rawio::MissingStreams& missing) {
+    CommandLine line;
     bool help = false;
     bool version = false;
+    bool optionsEnded = false;
     for (int index = 1; index < argc; ++index) {
         const std::string_view argument = argv[index];
-        if (!conventions::looksLikeOption(argument)) {
-            continue;
-        }
-        if (isHelpOption(argument)) {
+        if (optionsEnded || !conventions::looksLikeOption(argument) ||
+            (argument == "-" && program.readsStandardInputAsFile)) {
+            line.operands.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (isHelpOption(argument)) {
             help = true;
         } else if (argument == "--version") {
             version = true;
@@ -32,17 +37,20 @@ std::optional<int> answerCommandLine(int argc, char* argv[], const ProgramInfo& 
             LineWriter(kStandardError)
                 .line(program.name, text::kUnknownOption, argument, text::kSeeHelp, program.name,
                       text::kHelpOption);
-            return 1;
+            line.answered = program.usageStatus;
+            return line;
         }
+    }
+    if (!help && !version) {
+        return line;
     }
     LineWriter out(kStandardOutput);
     if (help) {
         out.lines(program.help);
         out.line(conventions::comesWithReadMe() ? program.moreWindows : program.more);
-    } else if (version) {
-        out.line(program.name, " ", text::kVersion);
     } else {
-        return std::nullopt;
+        out.line(program.name, " ", text::kVersion);
     }
-    return out.failed() ? 1 : 0;
+    line.answered = out.failed() || missing.output ? 1 : 0;
+    return line;
 }

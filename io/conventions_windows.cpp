@@ -26,6 +26,30 @@ bool comesWithReadMe() {
     return true;
 }
 
+bool hasPosixShell() {
+    return false;
+}
+
+bool inputIsTyped() {
+    DWORD mode;
+    return GetConsoleMode(handleOf(kStandardInput), &mode);
+}
+
+bool endsInputWithCtrlZ() {
+    return true;
+}
+
+std::string folderOf(std::string_view path) {
+    // Either slash separates; "C:" alone names a drive's current folder, and
+    // a separator right behind a drive or at the start names its root.
+    const std::size_t last = path.find_last_of("\\/");
+    if (last == std::string_view::npos) {
+        return path.size() >= 2 && path[1] == ':' ? std::string(path.substr(0, 2)) : ".";
+    }
+    const bool root = last == 0 || (last == 2 && path[1] == ':');
+    return std::string(path.substr(0, root ? last + 1 : last));
+}
+
 bool consoleClosesWithProgram() {
     // cmd, PowerShell or a batch file share the console and keep its window
     // open; a double-clicked program is the console's only process.

@@ -82,31 +82,23 @@ void InputReader::fail() {
 }
 
 InputReader::LineEnd InputReader::takeLine(std::string* sink) {
-    for (;;) {
-        if (next_ == limit_ && !refill()) {
-            return LineEnd::Input;
-        }
-        const char* start = buffer_.get() + next_;
-        const std::size_t available = limit_ - next_;
-        const auto* lineBreak = static_cast<const char*>(std::memchr(start, '\n', available));
-        const std::size_t length =
-            lineBreak != nullptr ? static_cast<std::size_t>(lineBreak - start) : available;
-        if (sink != nullptr) {
-            // The standard string reports a growth it cannot make by throwing;
-            // here that is input the program cannot take, not a crash.
-            try {
-                sink->append(start, length);
-            } catch (const std::exception&) {  // std::bad_alloc or std::length_error
-                std::string().swap(*sink);
-                readError_ = ENOMEM;
-                fail();
-                return LineEnd::Dropped;
-            }
-        }
-        next_ += length;
-        if (lineBreak != nullptr) {
-            ++next_;
-            return LineEnd::Break;
-        }
+    if (sink == nullptr) {
+        return passLine([](const char*, std::size_t) { return true; });
     }
+    const LineEnd end = passLine([&](const char* piece, std::size_t length) {
+        // The standard string reports a growth it cannot make by throwing;
+        // here that is input the program cannot take, not a crash.
+        try {
+            sink->append(piece, length);
+            return true;
+        } catch (const std::exception&) {  // std::bad_alloc or std::length_error
+            return false;
+        }
+    });
+    if (end == LineEnd::Dropped) {
+        std::string().swap(*sink);
+        readError_ = ENOMEM;
+        fail();
+    }
+    return end;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,7 +48,7 @@ public:
     // Consumes the mark that peekTextMark() found.
     void skipTextMark();
 
-    // How a line taken by takeLine ended.
+    // How a line taken by takeLine or passLine ended.
     enum class LineEnd {
         Break,    // at its line break
         Input,    // at the end of input, or a read that failed
@@ -59,6 +60,32 @@ public:
     // that cannot be held counts as a failed read: it is reported, `sink` is
     // emptied to give its memory back, and the input ends there.
     LineEnd takeLine(std::string* sink);
+
+    // Consumes everything up to and including the next line break, handing
+    // the bytes before it to `piece(const char*, std::size_t)` where they
+    // stand in the buffer, in as many calls as the buffer takes. Nothing is
+    // held, however long the line.
+    template <typename Piece>
+    LineEnd passLine(Piece&& piece) {
+        for (;;) {
+            if (next_ == limit_ && !refill()) {
+                return LineEnd::Input;
+            }
+            const char* start = buffer_.get() + next_;
+            const std::size_t available = limit_ - next_;
+            const auto* lineBreak = static_cast<const char*>(std::memchr(start, '\n', available));
+            const std::size_t length =
+                lineBreak != nullptr ? static_cast<std::size_t>(lineBreak - start) : available;
+            next_ += length;
+            if (!piece(start, length)) {
+                return LineEnd::Dropped;
+            }
+            if (lineBreak != nullptr) {
+                ++next_;
+                return LineEnd::Break;
+            }
+        }
+    }
 
     // Ends the input as one that cannot be read, for the reason given, which
     // is reported before the usual report of a failed read.

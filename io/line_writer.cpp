@@ -13,6 +13,9 @@ constexpr std::size_t kCopiedPieceSize = 16 * 1024;
 
 }  // namespace
 
+LineWriter::LineWriter(int fd, Target target)
+    : fd_(fd), target_(target), regularFile_(fd >= 0 && rawio::isRegularFile(fd)) {}
+
 LineWriter& LineWriter::operator<<(std::string_view text) {
     if (text.size() >= kCopiedPieceSize) {
         pieces_.push_back({text.data(), 0, text.size()});
@@ -61,15 +64,20 @@ void LineWriter::flush() {
 }
 
 void LineWriter::write(std::uint64_t size) {
-    // Each call takes what it can; a console gets the rest in later calls,
-    // while a file that takes less than it was given has run out of room.
+    // Each call takes what it can; the rest goes in later calls, unless the
+    // program's own file on disk took less than it was given: it has run out
+    // of room.
+    const bool shortMeansFull = target_ == Target::File && regularFile_;
+    if (regularFile_) {
+        rawio::holdSignals();
+    }
     std::string_view* rest = views_.data();
     std::size_t restCount = views_.size();
     std::uint64_t left = size;
     while (left > 0) {
-        const std::size_t offered = static_cast<std::size_t>(std::min<std::uint64_t>(left, rawio::kMaxTransfer));
-        const std::size_t written = rawio::writeSome(fd_, rest, restCount);
-        if (written == 0 || (target_ == Target::File && written < offered)) {
+        const rawio::Transfer transfer = rawio::writeSome(fd_, rest, restCount);
+        const std::size_t written = transfer.written;
+        if (written == 0 || (shortMeansFull && written < transfer.offered)) {
             failed_ = true;
             break;
         }
@@ -92,5 +100,8 @@ void LineWriter::write(std::uint64_t size) {
             keptBytes_ += size;
             ++keptLineBreaks_;
         }
+    }
+    if (regularFile_) {
+        rawio::releaseSignals();
     }
 }

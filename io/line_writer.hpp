@@ -8,16 +8,20 @@
 // Writes text line by line to a descriptor. Every line is handed to the
 // system as soon as it ends, in one system call, so a person at the console
 // sees it before the program waits, and a file holds every line written so
-// far, whole, even if the process is killed. Once a write has failed, nothing
-// more is written: a later line would leave a gap before it.
+// far, whole, even if the process is killed by any signal it can catch: such
+// a signal waits until the line being written to a regular file is complete.
+// Once a write has failed, nothing more is written: a later line would leave
+// a gap before it.
 class LineWriter {
 public:
-    // What the descriptor leads to. A file must end on a whole line: where a
-    // write to it fails or falls short, it is cut back to its last complete
-    // line. A console takes a short write as a reason to write the rest.
+    // What the descriptor leads to. A file of the program's own must end on a
+    // whole line: where a write to it fails, or falls short on a regular file
+    // (a full disk), it is cut back to its last complete line. Anything else,
+    // and a file that is not on disk (a FIFO, a device), takes a short write
+    // as a reason to write the rest.
     enum class Target { Console, File };
 
-    explicit LineWriter(int fd, Target target = Target::Console) : fd_(fd), target_(target) {}
+    explicit LineWriter(int fd, Target target = Target::Console);
 
     LineWriter& operator<<(std::string_view text);
     LineWriter& operator<<(std::int64_t number);
@@ -52,6 +56,7 @@ private:
 
     int fd_;
     Target target_;
+    bool regularFile_;
     bool failed_ = false;
     std::string pending_;
     std::vector<Piece> pieces_;

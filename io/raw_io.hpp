@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // The descriptor calls both programs make, and the set-up of the standard
@@ -31,21 +32,57 @@ constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 // closed) has ended, not failed.
 long readSome(int fd, char* buffer, std::size_t capacity);
 
+// What one write call did: the bytes it offered the system, and the bytes the
+// system took, which may be fewer; 0 taken means the write failed.
+struct Transfer {
+    std::size_t offered;
+    std::size_t written;
+};
+
 // Writes the pieces, in order, with one system call: at most kMaxTransfer
-// bytes of them. Returns the count written, which may be short, or 0 when the
-// write failed.
-std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count);
+// bytes of them.
+Transfer writeSome(int fd, const std::string_view* pieces, std::size_t count);
+
+// True for a regular file on disk: the only kind of output that can be full,
+// and the only kind whose lines must never be cut by a signal.
+bool isRegularFile(int fd);
+
+// Brackets the writing of one line to a regular file. A signal or console
+// event that would end the program (Ctrl+C, a kill, a hangup not ignored)
+// and arrives in between is held back until the whole line is written, then
+// ends the program as it would have at once; at any other moment it ends the
+// program at once, as usual. Costs no system call.
+void holdSignals();
+void releaseSignals();
 
 // Opens a file for reading in text mode, as console input is read. Returns -1
-// on failure, with errno telling why.
+// on failure, with errno telling why (EISDIR for a folder, on every system).
 int openInputFile(const char* name);
+
+// Moves a file opened by openInputFile back to its start, so that it can be
+// read a second time. False when it cannot be (a pipe, a terminal).
+bool rewindFile(int fd);
+
+// What identifies one state of a file: when a file is read twice, a
+// different stamp the second time means it was changed in between.
+struct FileStamp {
+    std::uint64_t size;
+    std::int64_t modified;
+    std::int64_t modifiedFraction;
+};
+bool stampFile(int fd, FileStamp& stamp);
+inline bool operator==(const FileStamp& a, const FileStamp& b) {
+    return a.size == b.size && a.modified == b.modified &&
+           a.modifiedFraction == b.modifiedFraction;
+}
 
 // Opens a file for writing in text mode, creating it when it is missing but
 // leaving what it holds, so that nothing is lost before the file is known to
-// be usable. The open never waits: a FIFO that nobody reads fails at once. On
-// Windows no other program may write the file while it stays open. Returns -1
-// on failure, with `heldElsewhere` telling whether another program's hold on
-// the file was the reason.
+// be usable. The open never waits: a FIFO that nobody reads fails at once, as
+// held by whoever may open it for reading later. On Windows no other program
+// may write the file while it stays open. Returns -1 on failure, with
+// `heldElsewhere` telling whether another program's hold on the file was the
+// reason.
 int openTextFile(const char* name, bool& heldElsewhere);
 
 // Takes an exclusive hold on a regular file, without waiting, for as long as
@@ -73,12 +110,27 @@ bool isSameFile(int first, int second);
 // Closes a descriptor. False when the system reports that data was lost.
 bool closeFile(int fd);
 
+// Makes the current folder the one given. False when it cannot be entered.
+bool changeFolder(const char* path);
+
+// The current folder's full path, as the system names it; empty when the
+// system cannot tell.
+std::string currentFolder();
+
+// Which standard streams the program was started without.
+struct MissingStreams {
+    bool input = false;
+    bool output = false;
+    bool error = false;
+};
+
 // Makes the process safe to run with closed standard streams or a vanished
 // console reader: a missing standard descriptor is bound to the null device,
 // so a file created later can never take its number, and a write to a closed
 // pipe or past a file-size limit returns an error instead of ending the
-// process.
-void prepareConsole();
+// process. Sets up the signal hold of holdSignals(). Returns the streams that
+// were missing, whose output went nowhere.
+MissingStreams prepareConsole();
 
 // Lets the process finish its work when its terminal or console window is
 // closed: there is no hangup signal to end it, and input from that console

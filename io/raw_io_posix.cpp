@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -37,17 +38,69 @@ bool mayRetry(int fd, short event) {
            ((errno == EAGAIN || errno == EWOULDBLOCK) && waitUntilReady(fd, event));
 }
 
-bool isRegularFile(int fd) {
-    struct stat info;
-    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-}
-
 bool isCharacterDevice(int fd) {
     struct stat info;
     return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode);
 }
 
+// A signal that would end the program, held back while a line is being
+// written to a regular file; 0 when there is none.
+volatile std::sig_atomic_t writingLine = 0;
+volatile std::sig_atomic_t heldSignal = 0;
+
+// Ends the program by the signal's own default action, as if no handler had
+// been there: the exit status is the one the signal always gave.
+void endBySignal(int signal) {
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    ::sigaction(signal, &defaultAction, nullptr);
+    ::raise(signal);
+}
+
+void onEndingSignal(int signal) {
+    if (writingLine != 0) {
+        heldSignal = signal;
+        return;
+    }
+    // Still blocked inside this handler, the raised signal takes effect the
+    // moment the handler returns.
+    endBySignal(signal);
+}
+
+// Installs the hold for a signal that ends the program, unless whoever
+// started it chose to ignore that signal (a background job, nohup).
+void holdBackWhileWriting(int signal) {
+    struct sigaction current {};
+    if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) {
+        return;
+    }
+    struct sigaction hold {};
+    hold.sa_handler = onEndingSignal;
+    hold.sa_flags = SA_RESTART;
+    ::sigemptyset(&hold.sa_mask);
+    ::sigaction(signal, &hold, nullptr);
+}
+
 }  // namespace
+
+bool isRegularFile(int fd) {
+    struct stat info;
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+void holdSignals() {
+    writingLine = 1;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+void releaseSignals() {
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    writingLine = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (heldSignal != 0) {
+        endBySignal(heldSignal);
+    }
+}
 
 long readSome(int fd, char* buffer, std::size_t capacity) {
     for (;;) {
@@ -66,7 +119,7 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
     }
 }
 
-std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count) {
+Transfer writeSome(int fd, const std::string_view* pieces, std::size_t count) {
     // Lines have a handful of pieces; more than this go out in a later call.
     constexpr std::size_t kMostPieces = 8;
     iovec vectors[kMostPieces];
@@ -81,16 +134,16 @@ std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count)
         }
     }
     if (total == 0) {
-        return 0;
+        return {0, 0};
     }
     for (;;) {
         const ssize_t written = used == 1 ? ::write(fd, vectors[0].iov_base, vectors[0].iov_len)
                                           : ::writev(fd, vectors, static_cast<int>(used));
         if (written > 0) {
-            return static_cast<std::size_t>(written);
+            return {total, static_cast<std::size_t>(written)};
         }
         if (written == 0 || !mayRetry(fd, POLLOUT)) {
-            return 0;
+            return {total, 0};
         }
     }
 }
@@ -103,6 +156,20 @@ int openInputFile(const char* name) {
     return fd;
 }
 
+bool rewindFile(int fd) {
+    return ::lseek(fd, 0, SEEK_SET) == 0;
+}
+
+bool stampFile(int fd, FileStamp& stamp) {
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        return false;
+    }
+    stamp = {static_cast<std::uint64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+             static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+    return true;
+}
+
 int openTextFile(const char* name, bool& heldElsewhere) {
     // Holds are taken after the open, by holdExclusively.
     heldElsewhere = false;
@@ -111,6 +178,9 @@ int openTextFile(const char* name, bool& heldElsewhere) {
         fd = ::open(name, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
+        // A FIFO without a reader: whoever opens it for reading later would
+        // meet this run's lines, so it counts as taken.
+        heldElsewhere = errno == ENXIO;
         return -1;
     }
     // Non-blocking only for the open itself; writes wait as usual.
@@ -177,15 +247,37 @@ bool closeFile(int fd) {
     return ::close(fd) == 0 || errno == EINTR;
 }
 
-void prepareConsole() {
+bool changeFolder(const char* path) {
+    return ::chdir(path) == 0;
+}
+
+std::string currentFolder() {
+    std::string path(256, '\0');
+    while (::getcwd(path.data(), path.size()) == nullptr) {
+        if (errno != ERANGE) {
+            return {};
+        }
+        path.resize(path.size() * 2);
+    }
+    path.resize(path.find('\0'));
+    return path;
+}
+
+MissingStreams prepareConsole() {
+    bool missing[3] = {};
     for (int fd = kStandardInput; fd <= kStandardError; ++fd) {
         if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            missing[fd] = true;
             // open() returns the lowest free number, which is this one.
             (void)::open("/dev/null", O_RDWR);
         }
     }
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+    for (const int signal : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) {
+        holdBackWhileWriting(signal);
+    }
+    return {missing[kStandardInput], missing[kStandardOutput], missing[kStandardError]};
 }
 
 void outliveConsole() {

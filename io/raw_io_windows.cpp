@@ -2,8 +2,13 @@
 #include <io.h>
 #include <windows.h>
 
+#include <direct.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include "console_streams.hpp"
@@ -30,7 +35,7 @@ HANDLE mainThread = nullptr;
 
 BOOL WINAPI onConsoleEvent(DWORD event) {
     if (event != CTRL_CLOSE_EVENT && event != CTRL_LOGOFF_EVENT && event != CTRL_SHUTDOWN_EVENT) {
-        return FALSE;  // Ctrl+C and Ctrl+Break end the program as usual.
+        return FALSE;  // Ctrl+C and Ctrl+Break are onInterrupt's.
     }
     // The system ends the process as soon as this returns, or a few seconds
     // later in any case. Until then the main thread, freed from its wait for
@@ -41,7 +46,52 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     return TRUE;
 }
 
+// Where the main thread stands in writing a line to a file on disk, as seen
+// by the console's Ctrl+C and Ctrl+Break, which arrive on a thread of their
+// own.
+enum LineState : int {
+    kIdle,     // no line being written: Ctrl+C ends the program at once
+    kWriting,  // a line being written
+    kHeld,     // a line being written, with Ctrl+C waiting for its end
+    kEnding,   // Ctrl+C is ending the program
+};
+std::atomic<int> lineState{kIdle};
+
+BOOL WINAPI onInterrupt(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+        return FALSE;
+    }
+    for (;;) {
+        int state = lineState.load();
+        if (state == kIdle || state == kEnding) {
+            if (lineState.compare_exchange_strong(state, kEnding)) {
+                return FALSE;  // the system's own handler ends the program
+            }
+        } else if (state == kHeld || lineState.compare_exchange_strong(state, kHeld)) {
+            // The main thread ends the program once its line is whole.
+            Sleep(INFINITE);
+        }
+    }
+}
+
 }  // namespace
+
+bool isRegularFile(int fd) {
+    return isDiskFile(handleOf(fd));
+}
+
+void holdSignals() {
+    int idle = kIdle;
+    if (!lineState.compare_exchange_strong(idle, kWriting)) {
+        Sleep(INFINITE);  // Ctrl+C is already ending the program
+    }
+}
+
+void releaseSignals() {
+    if (lineState.exchange(kIdle) == kHeld) {
+        ExitProcess(STATUS_CONTROL_C_EXIT);  // as the system's own handler ends it
+    }
+}
 
 long readSome(int fd, char* buffer, std::size_t capacity) {
     if (consoleClosed) {
@@ -51,7 +101,7 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
     return count < 0 && consoleClosed ? 0 : count;
 }
 
-std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count) {
+Transfer writeSome(int fd, const std::string_view* pieces, std::size_t count) {
     // The runtime writes one buffer per call, so the pieces of a line are
     // joined first. The buffer lives on, sized for the longest line so far.
     static std::string joined;
@@ -63,13 +113,37 @@ std::size_t writeSome(int fd, const std::string_view* pieces, std::size_t count)
         }
         data = joined;
     }
-    const int written =
-        _write(fd, data.data(), static_cast<unsigned>(std::min(data.size(), kMaxTransfer)));
-    return written > 0 ? static_cast<std::size_t>(written) : 0;
+    const std::size_t offered = std::min(data.size(), kMaxTransfer);
+    const int written = _write(fd, data.data(), static_cast<unsigned>(offered));
+    return {offered, written > 0 ? static_cast<std::size_t>(written) : 0};
 }
 
 int openInputFile(const char* name) {
-    return _open(name, _O_RDONLY | _O_TEXT | _O_NOINHERIT);
+    const int fd = _open(name, _O_RDONLY | _O_TEXT | _O_NOINHERIT);
+    // Windows refuses to open a folder as a file at all, and says only that
+    // access was denied.
+    struct _stat64 info;
+    if (fd < 0 && errno == EACCES && _stat64(name, &info) == 0 && (info.st_mode & _S_IFDIR)) {
+        errno = EISDIR;
+    }
+    return fd;
+}
+
+bool rewindFile(int fd) {
+    return _lseeki64(fd, 0, SEEK_SET) == 0;
+}
+
+bool stampFile(int fd, FileStamp& stamp) {
+    const HANDLE handle = handleOf(fd);
+    LARGE_INTEGER size;
+    FILETIME written;
+    if (!GetFileSizeEx(handle, &size) || !GetFileTime(handle, nullptr, nullptr, &written)) {
+        return false;
+    }
+    stamp = {static_cast<std::uint64_t>(size.QuadPart),
+             static_cast<std::int64_t>(written.dwHighDateTime),
+             static_cast<std::int64_t>(written.dwLowDateTime)};
+    return true;
 }
 
 int openTextFile(const char* name, bool& heldElsewhere) {
@@ -125,7 +199,19 @@ bool closeFile(int fd) {
     return _close(fd) == 0;
 }
 
-void prepareConsole() {
+bool changeFolder(const char* path) {
+    return _chdir(path) == 0;
+}
+
+std::string currentFolder() {
+    char* path = _getcwd(nullptr, 0);
+    std::string folder = path != nullptr ? path : "";
+    std::free(path);
+    return folder;
+}
+
+MissingStreams prepareConsole() {
+    bool missing[3] = {};
     // A program started without some standard handle may find the runtime's
     // descriptor for it free, and the next file opened would take it. The
     // handles are asked for directly, which no runtime check can trip over.
@@ -133,6 +219,7 @@ void prepareConsole() {
     for (int fd = kStandardInput; fd <= kStandardError; ++fd) {
         const HANDLE handle = GetStdHandle(standardHandles[fd]);
         if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+            missing[fd] = true;
             const int nul = _open("NUL", fd == kStandardInput ? _O_RDONLY : _O_WRONLY);
             if (nul > fd) {
                 _dup2(nul, fd);
@@ -140,6 +227,8 @@ void prepareConsole() {
             }
         }
     }
+    SetConsoleCtrlHandler(onInterrupt, TRUE);
+    return {missing[kStandardInput], missing[kStandardOutput], missing[kStandardError]};
 }
 
 void outliveConsole() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // What each system's users expect of a console program: whether its window
@@ -19,6 +20,22 @@ bool isSystemHelpSwitch(std::string_view argument);
 // True where the programs come as a download with a ReadMe beside them
 // (Windows), false where they are installed with manual pages.
 bool comesWithReadMe();
+
+// True where a user has a POSIX shell to paste a command into; Windows users
+// have cmd, which reads no such command.
+bool hasPosixShell();
+
+// True when console input is typed by a person: a terminal, or a Windows
+// console.
+bool inputIsTyped();
+
+// True where a person ends typed input with Ctrl+Z, then Enter (Windows),
+// false where with Ctrl+D.
+bool endsInputWithCtrlZ();
+
+// The folder part of a file's path as the system writes paths: what comes
+// before its last separator, "." when there is none.
+std::string folderOf(std::string_view path);
 
 // True when the program's console window closes the moment it ends, so that
 // its last messages would vanish unread: on Windows, when standard input is a

@@ -2,7 +2,28 @@
 
 #include "sorter_texts.hpp"
 
-bool IdLineReader::readIdNumber(std::int32_t& value) {
+namespace {
+
+// The rest of the current line as a source for the ID rule: it ends at the
+// line break, which it leaves unread.
+class RestOfLine {
+public:
+    explicit RestOfLine(InputReader& input) : input_(input) {}
+    int peek() {
+        const int c = input_.peek();
+        return c == '\n' ? InputReader::kEnd : c;
+    }
+    void skip() { input_.skip(); }
+
+private:
+    InputReader& input_;
+};
+
+}  // namespace
+
+// Once input has ended or failed, no read waits or takes anything. The first
+// read of the input looks at the mark its editor may have put in front.
+bool IdLineReader::mayRead() {
     if (ended_ || failed_) {
         failed_ = true;
         return false;
@@ -10,6 +31,13 @@ bool IdLineReader::readIdNumber(std::int32_t& value) {
     if (!started_) {
         started_ = true;
         takeEncodingMark();
+    }
+    return true;
+}
+
+bool IdLineReader::readIdNumber(std::int32_t& value) {
+    if (!mayRead()) {
+        return false;
     }
     const NumberRead read = readNumber(input_, value);
     ended_ = input_.peek() == InputReader::kEnd;
@@ -31,6 +59,29 @@ void IdLineReader::takeEncodingMark() {
         case InputReader::TextMark::None:
             break;
     }
+}
+
+bool IdLineReader::readWholeLineNumber(std::int32_t& value) {
+    if (!mayRead()) {
+        return false;
+    }
+    RestOfLine line(input_);
+    NumberRead read = readNumber(line, value);
+    while (isBlank(line.peek())) {
+        line.skip();
+    }
+    // Anything more on the line makes all of it no number, and so does a
+    // line with nothing on it at all; only the end of input stores nothing.
+    const bool lineBreak = input_.peek() == '\n';
+    if ((read != NumberRead::Nothing && line.peek() != InputReader::kEnd) ||
+        (read == NumberRead::Nothing && lineBreak)) {
+        value = 0;
+        read = NumberRead::NotANumber;
+    }
+    // Nothing behind the line is looked at: a person may still be typing.
+    ended_ = input_.takeLine(nullptr) != InputReader::LineEnd::Break;
+    failed_ = read != NumberRead::Number;
+    return read == NumberRead::Number;
 }
 
 bool IdLineReader::readLineId(std::int32_t& lineId) {

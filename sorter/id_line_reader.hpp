@@ -23,6 +23,13 @@ public:
     // UTF-16 input for input that cannot be read.
     bool readIdNumber(std::int32_t& value);
 
+    // Reads a number that must stand alone on its line, with blanks around it
+    // at most, and consumes the whole line, so that nothing typed on it is
+    // left to be read as anything else. A line that holds anything more, or
+    // nothing, stores 0, as any input that is not a number does; input that
+    // has ended stores nothing. Returns true when a number was read.
+    bool readWholeLineNumber(std::int32_t& value);
+
     // The same read for the ID at the front of a definition line. A line
     // whose read stores nothing holds 0, so it can never pass for the ID of
     // an earlier line.
@@ -36,6 +43,7 @@ public:
     bool readLineExtension(std::string& extension);
 
 private:
+    bool mayRead();
     void takeEncodingMark();
 
     InputReader& input_;

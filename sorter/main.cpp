@@ -8,24 +8,41 @@
 
 namespace text = renumbrix_text;
 
+namespace {
+
+constexpr int kExitUsage = 1;
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-    rawio::prepareConsole();
-    if (const auto status = answerCommandLine(
-            argc, argv, {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows})) {
-        return *status;
-    }
+    const rawio::MissingStreams missing = rawio::prepareConsole();
+    const bool windowWaits = conventions::consoleClosesWithProgram();
+    const CommandLine line = readCommandLine(
+        argc, argv,
+        {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows, kExitUsage,
+         false},
+        missing);
     // The files are the product: a terminal or window closed midway must not
     // take them down with it.
     rawio::outliveConsole();
-    const bool windowWaits = conventions::consoleClosesWithProgram();
 
-    // Do the work.
-    const SortingEnd end = runSorting(ConsoleStreams{});
+    // Do the work: the block comes from the file named on the command line
+    // (or dropped on the program), or else from the console.
+    SortingEnd end{};
+    if (line.answered) {
+        end = {*line.answered, false};
+    } else if (line.operands.size() > 1) {
+        end = refuseSeveralBlocks(ConsoleStreams{});
+    } else if (line.operands.size() == 1) {
+        end = sortBlockFile(line.operands.front(), ConsoleStreams{});
+    } else {
+        end = runSorting(ConsoleStreams{});
+    }
 
     // A double-clicked program's window closes as it ends: it waits for a key
     // instead, once the run has closed its files, so that its last words can
-    // be read and a second run is not blocked meanwhile. A run refused its
-    // files says first that a key will end it.
+    // be read and a second run is not blocked meanwhile. A run that ended
+    // another way says first that a key will end it.
     if (windowWaits) {
         if (!end.quitHintShown) {
             LineWriter(kStandardError).line(text::kQuitHint);

@@ -11,14 +11,18 @@ namespace renumbrix_text {
 // The answers to --version and --help.
 constexpr std::string_view kProgramName = "renumbrix";
 constexpr std::string_view kHelp =
-    "Usage: renumbrix\n"
+    "Usage: renumbrix [BLOCKFILE]\n"
     "Gives a block of item definition (IDE) lines new, consecutive object IDs.\n"
-    "It asks on the console how many lines follow and the new ID of the first,\n"
-    "then reads the lines as they are typed or pasted. Or it reads all of that\n"
-    "from a file: the count, the starting ID, then the lines, one per line\n"
-    "(renumbrix < lines.txt). Only the ID at the front of each line changes.\n"
-    "It writes Sorted.ide, the renumbered lines as a complete IDE file, and\n"
-    "Sorted.log, a trace of every line, in the current folder, replacing both.\n"
+    "Given a block file (renumbrix block.txt, or a file dropped on renumbrix.exe),\n"
+    "it checks the block as tallyrun does, takes the count from it, asks only for\n"
+    "the new ID of the first line, and writes its files beside the block.\n"
+    "Without one, it asks on the console how many lines follow and the new ID of\n"
+    "the first, then reads the lines as they are typed or pasted. Or it reads all\n"
+    "of that from a file: the count, the starting ID, then the lines, one per\n"
+    "line (renumbrix < lines.txt); its files then go to the current folder.\n"
+    "Only the ID at the front of each line changes. It writes Sorted.ide, the\n"
+    "renumbered lines as a complete IDE file, and Sorted.log, a trace of every\n"
+    "line, replacing both. -- ends the options.\n"
     "--help, -h or /? (Windows) shows this text, --version the version; any\n"
     "other option is refused.\n";
 // The help's last line, for where the program is installed with its manual
@@ -39,6 +43,19 @@ constexpr std::string_view kBanner =
     "--------------------------------------------------\n"
     "\n"
     "\n";
+
+// A block file given on the command line: where the files go, and the
+// refusals of a block file, each of which leaves both files as they were.
+constexpr std::string_view kResultsFolder = "Sorted.ide and Sorted.log go in the block's folder: ";
+constexpr std::string_view kBlockNotTaken =
+    "renumbrix takes a block file only once it is ready as it stands; Sorted.ide and Sorted.log "
+    "are left as they were.";
+constexpr std::string_view kSeveralBlocks = ": give it one block file, not several";
+// After the program's name and the file's.
+constexpr std::string_view kBlockNotOnDisk =
+    " is no file on disk, which renumbrix must read twice: to check it, then to sort it";
+constexpr std::string_view kBlockChanged = " changed while renumbrix checked it: try again";
+constexpr std::string_view kCannotEnterFolder = ": cannot enter the folder of ";
 
 // Output file names, in the current directory.
 constexpr const char* kSortedIdeName = "Sorted.ide";

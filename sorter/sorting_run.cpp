@@ -1,15 +1,22 @@
 #include "sorting_run.hpp"
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "block_check.hpp"
+#include "console_texts.hpp"
 #include "id_line_reader.hpp"
 #include "input_reader.hpp"
 #include "line_writer.hpp"
 #include "output_file.hpp"
+#include "raw_io.hpp"
 #include "sorter_texts.hpp"
+#include "system_conventions.hpp"
 
 namespace text = renumbrix_text;
 
@@ -18,30 +25,59 @@ namespace {
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 
+// A block file that has passed the block check, ready to be sorted.
+struct CheckedBlock {
+    int fd;                  // read from its start
+    std::int32_t lines;      // the lines the check counted, every one of them taken
+    std::string_view folder; // the current folder, the block's own, where the files go
+};
+
 struct Run {
-    explicit Run(const ConsoleStreams& streams)
+    Run(const ConsoleStreams& streams, const CheckedBlock* checked)
         : console(streams),
+          block(checked),
           out(streams.output),
           err(streams.error),
           input(streams.input, &err),
-          reader(input) {}
+          reader(input) {
+        if (block != nullptr) {
+            blockInput = std::make_unique<InputReader>(block->fd, &err);
+            blockReader = std::make_unique<IdLineReader>(*blockInput);
+        }
+    }
+
+    // The definition lines come from the block file when there is one, and
+    // otherwise from the console, behind the two answers.
+    IdLineReader& lines() { return blockReader ? *blockReader : reader; }
+
+    bool inputFailed() const {
+        return input.readFailed() || (blockInput && blockInput->readFailed());
+    }
 
     ConsoleStreams console;
+    const CheckedBlock* block;
     LineWriter out;
     LineWriter err;
     InputReader input;
     IdLineReader reader;
+    std::unique_ptr<InputReader> blockInput;
+    std::unique_ptr<IdLineReader> blockReader;
     OutputFile ide;
     OutputFile log;
 };
 
+int blockFd(const Run& run) {
+    return run.block != nullptr ? run.block->fd : -1;
+}
+
 // --- Sorted.ide: a comment, the "objs" section with one entry per line, then
 // --- empty "tobj" and "2dfx" sections.
 
-// A file the console reads or writes is in use already.
+// A file the run reads, or the console writes, is in use already: a console
+// stream, or the block file, whatever name it goes by.
 OutputFile::Claim openSortedIde(Run& run) {
-    return run.ide.claim(text::kSortedIdeName,
-                         {run.console.input, run.console.output, run.console.error});
+    return run.ide.claim(text::kSortedIdeName, {run.console.input, run.console.output,
+                                                run.console.error, blockFd(run)});
 }
 
 void writeIdeHeader(OutputFile& ide) {
@@ -78,7 +114,8 @@ bool closeSortedIde(OutputFile& ide) {
 // Sorted.log that is Sorted.ide under another name is in use already, too.
 OutputFile::Claim openSortingLog(Run& run) {
     return run.log.claim(text::kSortingLogName,
-                         {run.console.input, run.console.output, run.console.error}, &run.ide);
+                         {run.console.input, run.console.output, run.console.error, blockFd(run)},
+                         &run.ide);
 }
 
 void logRunHeader(OutputFile& log) {
@@ -167,7 +204,7 @@ SortingEnd closeRun(Run& run) {
     run.ide.release();
     run.log.release();
     run.out.line(text::kQuitHint);
-    const bool succeeded = ideWritten && logWritten && !run.input.readFailed();
+    const bool succeeded = ideWritten && logWritten && !run.inputFailed();
     return {succeeded ? kExitSuccess : kExitFailure, true};
 }
 
@@ -196,6 +233,25 @@ std::int32_t ask(Run& run, std::string_view question) {
     return answer;
 }
 
+// With a block file the console holds one typed answer only, read as a whole
+// line, so that a slip such as "15OO" is refused rather than taken as 15.
+std::int32_t askWholeLine(Run& run, std::string_view question) {
+    run.out.line(question);
+    std::int32_t answer = 0;
+    run.reader.readWholeLineNumber(answer);
+    run.out.line();
+    return answer;
+}
+
+// The count question, answered from the block file: the count stands where a
+// typed answer would be.
+std::int32_t tellCount(Run& run, std::int32_t count) {
+    run.out.line(text::kAskCount);
+    run.out.line(count);
+    run.out.line();
+    return count;
+}
+
 // Every declared line takes one iteration, accepted or rejected, so the new
 // IDs stay consecutive and the totals count every line.
 std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
@@ -206,7 +262,7 @@ std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
         std::int32_t lineId = 0;
 
         run.out.line(text::kAskLine);
-        run.reader.readLineId(lineId);
+        run.lines().readLineId(lineId);
         run.out.line(text::kLineDone);
         run.out.line();
         ++entered;
@@ -218,7 +274,7 @@ std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
             run.err.line(text::kBadLineId, text::kErrorNotice);
             logLineMismatch(run.log, declared, entered);
             run.err.line(text::kQuitHint);
-        } else if (run.reader.readLineExtension(extension)) {
+        } else if (run.lines().readLineExtension(extension)) {
             taken = extension;
         }
         writeIdeEntry(run.ide, newId, taken);
@@ -227,11 +283,14 @@ std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
     return entered;
 }
 
-}  // namespace
-
-SortingEnd runSorting(const ConsoleStreams& console) {
-    Run run(console);
+SortingEnd sort(const ConsoleStreams& console, const CheckedBlock* block) {
+    Run run(console, block);
     run.out.lines(text::kBanner);
+    if (block != nullptr) {
+        run.out << text::kResultsFolder;
+        writeShown(run.out, block->folder);
+        run.out.endLine();
+    }
 
     // Both files are claimed before either is emptied, so that a run refused
     // one of them because it is in use (another run still holds it, or the
@@ -241,7 +300,6 @@ SortingEnd runSorting(const ConsoleStreams& console) {
     }
     const OutputFile::Claim log = openSortingLog(run);
     if (log == OutputFile::Claim::InUse) {
-        run.err.line(text::kIdeCreated);
         return endRefused(run, text::kLogNotCreated);
     }
     if (!run.ide.empty()) {
@@ -261,13 +319,15 @@ SortingEnd runSorting(const ConsoleStreams& console) {
 
     logRunHeader(run.log);
 
-    const std::int32_t declared = ask(run, text::kAskCount);
+    const std::int32_t declared =
+        block != nullptr ? tellCount(run, block->lines) : ask(run, text::kAskCount);
     if (!isInIdRange(declared)) {
         logInvalidCount(run.log, declared);
         return endEarly(run, text::kBadCount);
     }
 
-    const std::int32_t start = ask(run, text::kAskStart);
+    const std::int32_t start =
+        block != nullptr ? askWholeLine(run, text::kAskStart) : ask(run, text::kAskStart);
     if (!isInIdRange(start)) {
         logInvalidStart(run.log, start);
         return endEarly(run, text::kBadStart);
@@ -284,4 +344,92 @@ SortingEnd runSorting(const ConsoleStreams& console) {
     run.out.line();
     run.out.line(text::kThanks);
     return closeRun(run);
+}
+
+// A block file refused before anything was touched: the reason has been
+// given, and one line says that nothing changed.
+SortingEnd refuseBlock(LineWriter& err) {
+    err.line(text::kBlockNotTaken);
+    return {kExitFailure, false};
+}
+
+// The block file's descriptor, closed when the run is over.
+class BlockDescriptor {
+public:
+    explicit BlockDescriptor(int fd) : fd_(fd) {}
+    BlockDescriptor(const BlockDescriptor&) = delete;
+    BlockDescriptor& operator=(const BlockDescriptor&) = delete;
+    ~BlockDescriptor() {
+        if (fd_ >= 0) {
+            rawio::closeFile(fd_);
+        }
+    }
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+SortingEnd runSorting(const ConsoleStreams& console) {
+    return sort(console, nullptr);
+}
+
+SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
+    LineWriter out(console.output);
+    LineWriter err(console.error);
+    const BlockFile file{text::kProgramName, name, false};
+    const std::string path(name);
+    const BlockDescriptor block(rawio::openInputFile(path.c_str()));
+    if (block.fd() < 0) {
+        reportUnreadable(err, file, errno);
+        return refuseBlock(err);
+    }
+
+    // The file is read twice, to check it and then to sort it, holding no
+    // more than a line at a time. A file changed while it was checked is
+    // refused; the sort takes no more lines than the check counted.
+    rawio::FileStamp before{};
+    rawio::FileStamp after{};
+    const bool stamped = rawio::stampFile(block.fd(), before);
+    const BlockCheck check = checkBlock(block.fd(), file, out, err, false);
+    if (check.result == BlockCheck::Result::OutputFailed) {
+        err.line(console_text::kOutputNotWritten);
+    }
+    if (check.result != BlockCheck::Result::Ready) {
+        return refuseBlock(err);
+    }
+    if (!rawio::rewindFile(block.fd())) {
+        err << text::kProgramName << console_text::kReasonFollows;
+        writeShown(err, name);
+        err.line(text::kBlockNotOnDisk);
+        return refuseBlock(err);
+    }
+    if (!stamped || !rawio::stampFile(block.fd(), after) || !(before == after)) {
+        err << text::kProgramName << console_text::kReasonFollows;
+        writeShown(err, name);
+        err.line(text::kBlockChanged);
+        return refuseBlock(err);
+    }
+
+    // A file dropped on the program does not start it in a folder the user
+    // chose: the results go beside the block.
+    const std::string folder = conventions::folderOf(name);
+    if (!rawio::changeFolder(folder.c_str())) {
+        err << text::kProgramName << text::kCannotEnterFolder;
+        writeShown(err, name);
+        err.line(console_text::kReasonFollows, std::strerror(errno));
+        return refuseBlock(err);
+    }
+    const std::string current = rawio::currentFolder();
+    const CheckedBlock checked{block.fd(), static_cast<std::int32_t>(check.lines),
+                               current.empty() ? std::string_view(folder) : current};
+    return sort(console, &checked);
+}
+
+SortingEnd refuseSeveralBlocks(const ConsoleStreams& console) {
+    LineWriter err(console.error);
+    err.line(text::kProgramName, text::kSeveralBlocks);
+    return refuseBlock(err);
 }

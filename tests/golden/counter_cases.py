@@ -2,6 +2,7 @@
 """Golden transcripts for tallyrun, typed in by hand from its documented dialogue."""
 
 import os
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -25,12 +26,15 @@ HELP_TEXT = (
     "Counts the lines of a block of item definition lines as they are typed or",
     "pasted, or read from a file (tallyrun < block.txt), and shows the running",
     "total after each line: the count that renumbrix asks for first. A line",
-    "renumbrix would not take is named on the error stream as it comes.",
-    "End the input with Ctrl+Z and Enter (Windows) or Ctrl+D.",
+    "renumbrix would not take is named on the error stream as it comes, and the",
+    "count to declare follows at the end of the input. End the input with",
+    "Ctrl+Z and Enter (Windows) or Ctrl+D.",
     "Given files (tallyrun block.txt, or a file dropped on tallyrun.exe), it",
-    "lists each line renumbrix would not take and why, then the count to declare.",
-    "It writes no files. --help, -h or /? (Windows) shows this text, --version",
-    "the version; any other option is refused.")
+    "lists each line renumbrix would not take and why, then the count to declare;",
+    "give renumbrix the block file once it is ready (renumbrix block.txt).",
+    "A FILE of - is standard input, and -- ends the options. It writes no files.",
+    "--help, -h or /? (Windows) shows this text, --version the version; any",
+    "other option is refused.")
 HELP = text(*HELP_TEXT, "More: man tallyrun.")
 HELP_ON_WINDOWS = text(*HELP_TEXT, "More: ReadMe.txt beside tallyrun.exe.")
 WINDOWS_HELP = "the Windows help ends with its ReadMe instead, checked under /?"
@@ -42,12 +46,20 @@ NO_ID = "  <- no ID at its start: renumbrix stops reading here and rejects every
 OUT_OF_RANGE = "  <- ID outside 1 to 999998"
 TOO_LONG = "  <- number too long to read: renumbrix stops reading here and rejects every later line"
 MARK = "  <- byte-order mark: save the file as UTF-8 without one, or as ANSI"
+CR_INSIDE = ("  <- a CR inside the line: renumbrix takes CR alone for no line end, so this is all one "
+             "line")
 READY = "Ready as it stands. Count to declare: %d"
 REMOVE = "Remove the listed lines. Count to declare then: %d"
+NOTHING = "No line here that renumbrix would take."
 NOT_UTF16 = (' is saved as UTF-16 ("Unicode"), which renumbrix cannot read: save it as UTF-8 or '
              'ANSI (Notepad: Save As, Encoding)')
-CR_NOTE = ("Its lines end in CR LF (Windows line ends), and renumbrix on Linux keeps each CR at the "
-           "end of its entry. A copy without them: sed 's/\\r$//' 'crlf.txt' > 'crlf.txt.lf'")
+CR_LF = ("Its lines end in CR LF (Windows line ends), and renumbrix on Linux keeps each CR at the "
+         "end of its entry.")
+CR_LF_COPY = " A copy without them: sed 's/\\r$//' < "
+CR_NOTE = CR_LF + CR_LF_COPY + "'crlf.txt' > 'crlf.txt.lf'"
+CR_ALONE = ("Its lines end in CR alone (old Mac line ends), which renumbrix does not take for line "
+            "breaks.")
+CR_ALONE_COPY = " A copy with line feeds: tr '\\r' '\\n' < "
 
 # Every kind of line renumbrix would not take, among lines it takes.
 MIXED = (b"150, a\n\n  \t\nobjs\n# note\n151, b\n0, zero\n-5, neg\n999999, big\n"
@@ -55,8 +67,15 @@ MIXED = (b"150, a\n\n  \t\nobjs\n# note\n151, b\n0, zero\n-5, neg\n999999, big\n
 MIXED_LISTED = text("mixed.txt:", "2: " + EMPTY, "3:   \t" + EMPTY, "4: objs" + NO_ID,
                     "5: # note" + NO_ID, "7: 0, zero" + OUT_OF_RANGE, "8: -5, neg" + OUT_OF_RANGE,
                     "9: 999999, big" + OUT_OF_RANGE, "10: 99999999999, long" + TOO_LONG,
-                    "11: + 5, sign" + NO_ID, b"12: \xef\xbb\xbf152, c" + MARK.encode(), REMOVE % 5)
+                    "11: + 5, sign" + NO_ID, "12: <BOM>152, c" + MARK, REMOVE % 5)
 READY_BLOCK = b"150, a\n151, b\n152, c"
+
+
+def sparse_line(path, size):
+    """One line of `size` bytes, an ID and then NUL bytes, which take no room on disk."""
+    with open(path, "wb") as file:
+        file.write(b"150, ")
+        file.truncate(size)
 
 
 def files(**content):
@@ -72,13 +91,45 @@ def totals(count):
     return text(*(f"{'- ' * 44}Total Lines:  {n}" for n in range(1, count + 1)))
 
 
-def counted(name, stdin, count, notes=b"", **options):
+def counted(name, stdin, count, notes=None, **options):
+    """A count of `count` lines, with notes on lines renumbrix would not take, or else the
+    closing line of a block ready as it stands."""
+    if notes is None:
+        notes = text(READY % count if count else NOTHING)
     return Case(name, stdin, totals(count), BANNER + notes, 0, **options)
 
 
 def noted(taken, *lines):
     """The notes on lines renumbrix would not take, given as (number, reason), and the count."""
     return text(*(f"Line {number}: {reason[5:]}" for number, reason in lines), REMOVE % taken)
+
+
+def copy_made(name, content):
+    """The note's command, run by sh in the folder, writes `content` into `name` + ".lf" and
+    makes no other file."""
+    def check(work, stdout):
+        command = stdout.split(b" A copy ")[1].split(b": ", 1)[1].split(b"\n")[0]
+        before = set(os.listdir(work))
+        subprocess.run(["sh", "-c", command], cwd=work, check=False, timeout=10)
+        made = set(os.listdir(work)) - before
+        if made != {name + ".lf"}:
+            return f"the command {command!r} made {sorted(made)}"
+        if (work / (name + ".lf")).read_bytes() != content:
+            return f"the command {command!r} wrote {(work / (name + '.lf')).read_bytes()!r}"
+        return None
+    return check
+
+
+def crlf_named(name):
+    """A CR LF block under a name a shell would misread unquoted: the note quotes it, and its
+    command makes the right copy and nothing else."""
+    quoted = "'" + name.replace("'", "'\\''") + "'"
+    return Case(f"a CR LF block named {name!r} gets a command that works", b"",
+                text(f"{name}:", CR_LF + CR_LF_COPY + f"{quoted} > {quoted[:-1]}.lf'",
+                     READY % 2), b"", 0, args=("--", name),
+                setup=lambda work: (work / name).write_bytes(b"150, a\r\n151, b\r\n"),
+                after=copy_made(name, b"150, a\n151, b\n"),
+                not_under_wine="only a POSIX shell reads the command")
 
 
 CASES = [
@@ -100,6 +151,7 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
 
 
 
+Ready as it stands. Count to declare: 3
 """, 0),
     Case("--help", b"150, a\n", HELP, b"", 0, args=("--help",), not_under_wine=WINDOWS_HELP),
     Case("-h", b"150, a\n", HELP, b"", 0, args=("-h",), not_under_wine=WINDOWS_HELP),
@@ -110,9 +162,21 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
          stdout_mode=into("/dev/full")),
     Case("--version on a full disk", b"150, a\n", None, b"", 1, args=("--version",),
          stdout_mode=into("/dev/full")),
-    Case("an unknown option is refused", b"150, a\n", b"",
-         text('tallyrun: unknown option "--count"; see tallyrun --help'), 1, args=("--count",)),
-    counted("empty input shows the banner and no total", b"", 0),
+    Case("an unknown option is refused with a status of its own", b"150, a\n", b"",
+         text('tallyrun: unknown option "--count"; see tallyrun --help'), 2, args=("--count",)),
+    Case("a file name that starts with a hyphen is an unknown option", b"", b"",
+         text('tallyrun: unknown option "-x.txt"; see tallyrun --help'), 2, args=("-x.txt",),
+         setup=files(**{"-x_txt": READY_BLOCK})),
+    Case("-- ends the options", b"", text("-x.txt:", READY % 3), b"", 0, args=("--", "-x.txt"),
+         setup=files(**{"-x_txt": READY_BLOCK})),
+    Case("- checks standard input", READY_BLOCK, text("-:", READY % 3), b"", 0, args=("-",)),
+    Case("--help with standard output closed", b"150, a\n", None, b"", 1, args=("--help",),
+         stdout_mode=Out.CLOSED),
+    Case("--version with standard output closed", b"150, a\n", None, b"", 1,
+         args=("--version",), stdout_mode=Out.CLOSED),
+    counted("empty input shows the banner, no total and nothing to declare", b"", 0),
+    counted("a clean block ends with the count to declare", b"150, a\n151, b\n152, c\n", 3,
+            text(READY % 3)),
     counted("empty lines count", b"\n\n150, a\n\n", 4, noted(1, (1, EMPTY), (2, EMPTY), (4, EMPTY))),
     counted("a line of blanks counts", b"   \t  \n150, a\n", 2, noted(1, (1, EMPTY))),
     counted("last line without a line break", b"150, a\n151, b", 2),
@@ -123,6 +187,9 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
     counted("CR LF line ends keep the count", b"150, a\r\n151, b\r\n", 2),
     counted("bytes of any value are counted", b"\x00\xff\r\x1b[2J\n#objs\n", 2,
             noted(0, (1, NO_ID), (2, NO_ID))),
+    counted("a byte-order mark in front of pasted lines is noted", b"\xef\xbb\xbf150, a\n151, b\n",
+            2, noted(1, (1, MARK))),
+    counted("a CR inside a pasted line is noted", b"150, a\r151, b\n", 1, noted(0, (1, CR_INSIDE))),
     counted("a line starting with byte 0xFF", b"a\n\xffb\nc\n", 3,
             noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
     counted("a UTF-16 file with its byte-order mark", "150, a\r\n151, b\r\n152, c".encode("utf-16"), 3,
@@ -137,7 +204,8 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
          BANNER + NOT_WRITTEN, 1, stdout_mode=into("/dev/full")),
     counted("standard output a non-blocking pipe read late", b"150, a\n" * 500, 500,
             stdout_mode=Out.SLOW_READER),
-    Case("standard output closed", b"150, a\n151, b\n", None, BANNER, 0, stdout_mode=Out.CLOSED),
+    Case("standard output closed", b"150, a\n151, b\n", None, BANNER + text(READY % 2), 0,
+         stdout_mode=Out.CLOSED),
     Case("standard error closed", b"150, a\n151, b\n", totals(2), None, 0, stderr_mode=Out.CLOSED),
     Case("standard error a broken pipe", b"150, a\n151, b\n", totals(2), None, 0,
          stderr_mode=Out.BROKEN),
@@ -168,6 +236,42 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
          not_natively="only the Windows program reads CR LF as a line break"),
     Case("the check on a full disk", b"", None, NOT_WRITTEN, 2, args=("ready.txt",),
          setup=files(ready_txt=READY_BLOCK), stdout_mode=into("/dev/full")),
+    Case("the check stops reading when its reader has gone", b"objs\n", None, NOT_WRITTEN, 2,
+         args=("-",), stdin_mode=In.ENDLESS, stdout_mode=Out.BROKEN, timeout=20),
+    checked("a byte-order mark at the start of a file is passed over", ("bom.txt",),
+            text("bom.txt:", READY % 3), 0, bom_txt=b"\xef\xbb\xbf" + READY_BLOCK),
+    checked("a byte-order mark on a later line is listed, not printed raw", ("bom.txt",),
+            text("bom.txt:", "3: <BOM>152, c" + MARK, REMOVE % 2), 1,
+            bom_txt=b"150, a\n151, b\n\xef\xbb\xbf152, c\n"),
+    checked("control bytes of a listed line are shown by name", ("odd.txt",),
+            text("odd.txt:", "1: <ESC>]0;title<BEL>objs\t<CR><NUL><DEL>" + NO_ID, REMOVE % 1), 1,
+            odd_txt=b"\x1b]0;title\x07objs\t\r\x00\x7f\n150, a\n"),
+    checked("a long listed line is shown cut, with its length", ("long.txt",),
+            text("long.txt:", "1: objs " + "x" * 195 + "<and 999800 bytes more>" + NO_ID, REMOVE % 1),
+            1, long_txt=b"objs " + b"x" * 999995 + b"\n150, a\n"),
+    Case("CR line ends are listed, with a command that converts them", b"",
+         text("cr.txt:", "1: 150, chair<CR>151, table<CR>152, lamp" + CR_INSIDE,
+              CR_ALONE + CR_ALONE_COPY + "'cr.txt' > 'cr.txt.lf'", NOTHING), b"", 1,
+         args=("cr.txt",), setup=files(cr_txt=b"150, chair\r151, table\r152, lamp\r"),
+         after=copy_made("cr.txt", b"150, chair\n151, table\n152, lamp\n"),
+         not_under_wine="only a POSIX shell reads the command"),
+    Case("CR line ends are listed on Windows, without a command", b"",
+         text("cr.txt:", "1: 150, chair<CR>151, table<CR>152, lamp" + CR_INSIDE, CR_ALONE, NOTHING),
+         b"", 1, args=("cr.txt",), setup=files(cr_txt=b"150, chair\r151, table\r152, lamp\r"),
+         not_natively="only the Windows program has no shell command to give"),
+    crlf_named("x'; touch PWNED; echo '.txt"),
+    crlf_named("bob's block.txt"),
+    crlf_named("-dash.txt"),
+    Case("a name with a line break gets the note without a command", b"",
+         text("a<LF>b.txt:", CR_LF, READY % 2), b"", 0, args=("a\nb.txt",),
+         setup=lambda work: (work / "a\nb.txt").write_bytes(b"150, a\r\n151, b\r\n"),
+         not_under_wine="Windows file names hold no line break"),
+    Case("a line of a gigabyte is checked in 64 MiB of memory", b"", text("huge.txt:", READY % 1),
+         b"", 0, args=("huge.txt",), memory_limit=64 << 20,
+         setup=lambda work: sparse_line(work / "huge.txt", 1 << 30)),
+    checked("more lines than renumbrix takes in one run", ("many.txt",),
+            text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
+                 "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),
 ]
 
 if __name__ == "__main__":

@@ -9,6 +9,7 @@ input and the command that runs that case alone.
 
 import fcntl
 import os
+import re
 import resource
 import shlex
 import shutil
@@ -35,7 +36,8 @@ class In:
     LATE = "late lines"          # a non-blocking pipe whose last two lines come a second late,
                                  # its writer staying open
     HELD = "held"                # a pipe whose last two lines come after a second run
-    ENDLESS = "endless"          # lines without end, until the program stops reading
+    ENDLESS = "endless"          # the case's input (or a definition line) over and over,
+                                 # until the program stops reading
 
 
 class Out:
@@ -103,7 +105,12 @@ class Case:
                                            # while this one waits (HELD input, or a staged pause)
     slow: bool = False                     # takes half a minute: run apart, as the "slow" part
     stage: Optional[Dict[str, str]] = None  # settings of the staging library (stage.c); with
-                                           # STAGE_PAUSE_AT, the second run runs during the pause
+                                           # STAGE_PAUSE_AT or STAGE_PAUSE_IN, the second run
+                                           # runs during the pause
+    signal: Optional[int] = None           # sent to the program during the staged pause
+                                           # instead; a status of -signal is the one it gives
+    after: Optional[Callable[[Path, bytes], Optional[str]]] = None  # a last check, given the
+                                           # folder and standard output: a problem, or None
 
 
 def first_difference(expected: bytes, actual: bytes, line_offset=0) -> str:
@@ -216,6 +223,17 @@ class Platform:
         # The Windows C runtime's text mode stores every line break as CR LF.
         return data.replace(b"\n", b"\r\n") if self.wine else data
 
+    def folder(self, path: Path) -> bytes:
+        """A folder's full path as the program names it: under Wine, on drive Z:."""
+        real = os.path.realpath(path)
+        return ("Z:" + real.replace("/", "\\") if self.wine else real).encode()
+
+    def expected(self, data: bytes, work: Path) -> bytes:
+        """Expected console text on this platform, with <FOLDER:sub> standing for the folder
+        `sub` of the working folder (<FOLDER:> for the working folder itself)."""
+        return re.sub(rb"<FOLDER:([^>]*)>", lambda match: self.folder(work / match[1].decode()),
+                      self.translate(data))
+
 
 class Streams:
     """The three standard streams of one run, connected as the case asks, and the threads
@@ -288,8 +306,8 @@ class Streams:
             self.start(self.read_late, name, reader)
         if self.feed_writer is not None:
             self.start(self.feed, process)
-        if self.case.stage and "STAGE_PAUSE_AT" in self.case.stage:
-            self.start(self.run_during_pause, scratch / "paused")
+        if self.case.stage and {"STAGE_PAUSE_AT", "STAGE_PAUSE_IN"} & set(self.case.stage):
+            self.start(self.run_during_pause, process, scratch / "paused")
 
     def start(self, target, *args):
         thread = threading.Thread(target=target, args=args, daemon=True)
@@ -312,7 +330,7 @@ class Streams:
         try:
             if case.stdin_mode == In.ENDLESS:
                 while True:
-                    self.send(b"150, chair, chairtxd, 100, 0\n" * 1000)
+                    self.send((data or b"150, chair, chairtxd, 100, 0\n") * 1000)
             elif case.stdin_chunks is not None:
                 for chunk in case.stdin_chunks():
                     self.send(chunk)
@@ -343,14 +361,18 @@ class Streams:
             time.sleep(0.05)
         self.start_second()
 
-    def run_during_pause(self, mark: Path):
-        """Waits until the staging library has paused the first run, starts another in its
-        folder, and lets the first go on once the second has ended."""
+    def run_during_pause(self, process, mark: Path):
+        """Waits until the staging library has paused the first run, sends it the case's signal
+        or starts another run in its folder, and lets the first go on once that is done."""
         end = time.monotonic() + 20
         while time.monotonic() < end and not mark.exists():
             time.sleep(0.01)
         try:
-            self.start_second()
+            if self.case.signal is not None:
+                process.send_signal(self.case.signal)
+                time.sleep(0.1)  # the signal has arrived while the write still waits
+            else:
+                self.start_second()
         finally:
             mark.unlink(missing_ok=True)
 
@@ -398,6 +420,7 @@ def run_once(program, case, platform, work, scratch):
 
     def prepare_child():
         os.umask(0o022)
+        resource.setrlimit(resource.RLIMIT_CORE, (0, 0))  # a signal that dumps core leaves none
         for fd in closed:
             os.close(fd)
         if case.file_size_limit is not None:
@@ -433,7 +456,7 @@ def run_once(program, case, platform, work, scratch):
         streams.close()
     cpu_after = resource.getrusage(resource.RUSAGE_CHILDREN)
 
-    if process.returncode < 0 or process.returncode > 128:
+    if (process.returncode < 0 or process.returncode > 128) and process.returncode != case.status:
         problems.append(f"crashed: status {process.returncode}")
     elif process.returncode != case.status:
         problems.append(f"exit status: expected {case.status}, got {process.returncode}")
@@ -455,9 +478,9 @@ def run_once(program, case, platform, work, scratch):
                 problems.append(f"second run: exit status {second.returncode}")
             for label, expected, actual in (("stdout", want["stdout"], second.stdout),
                                             ("stderr", want["stderr"], second.stderr)):
-                if platform.translate(expected) != actual:
-                    problems.append(f"second run {label}: "
-                                    f"{first_difference(platform.translate(expected), actual)}")
+                wanted = platform.expected(expected, work)
+                if wanted != actual:
+                    problems.append(f"second run {label}: {first_difference(wanted, actual)}")
 
     outputs = {"stdout": stdout, "stderr": stderr, **streams.late_output}
     for name, expected in (("stdout", case.stdout), ("stderr", case.stderr)):
@@ -470,7 +493,7 @@ def run_once(program, case, platform, work, scratch):
             problem = stream_difference(map(platform.translate, expected.chunks()), capture)
             capture.close()
         else:
-            wanted = platform.translate(expected)
+            wanted = platform.expected(expected, work)
             problem = None if outputs[name] == wanted else first_difference(wanted, outputs[name])
         if problem:
             problems.append(f"{label}: {problem}")
@@ -479,6 +502,10 @@ def run_once(program, case, platform, work, scratch):
         problem = check_file(work / name, expected, platform)
         if problem:
             problems.append(f"{name}: {problem}")
+    if case.after is not None:
+        problem = case.after(work, stdout if isinstance(stdout, bytes) else b"")
+        if problem:
+            problems.append(problem)
     return problems
 
 

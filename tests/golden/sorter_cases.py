@@ -9,13 +9,16 @@ by hand what every line reads as: its ID, and its extension or rejection.
 
 import fcntl
 import os
+import signal
 import sys
+import threading
 import time
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (ABSENT, UNCHECKED, Case, In, Mode, Out, Streamed, into, main,  # noqa: E402
                      text)
+from counter_cases import EMPTY, MARK, NO_ID, NOT_UTF16, REMOVE  # noqa: E402
 
 # --- The dialogue --------------------------------------------------------------------------
 BANNER = text(
@@ -24,8 +27,9 @@ BANNER = text(
     "Note:After the process of each line, LINE PROCESSED text would get printed."
     "If it doesn`t at the end line press Enter KEY. ", "",
     "-" * 50 + "Starting Script" + "-" * 50, "", "")
-ASK_COUNT = text("Enter the Sorting IDE Obj(Lines) Amount:(Very Important.If wrong the program "
-                 "won`t function as intended.)", "")
+ASK_COUNT_TEXT = ("Enter the Sorting IDE Obj(Lines) Amount:(Very Important.If wrong the program "
+                  "won`t function as intended.)")
+ASK_COUNT = text(ASK_COUNT_TEXT, "")
 ASK_START = text("Enter the object ID starting point ID:", "")
 ASK_LINE = text("Enter the IDE lines:", "Line Processed", "")
 QUIT = "Press Any Key To Quit..."
@@ -262,14 +266,18 @@ def unknown_option(argument):
 
 
 HELP_TEXT = (
-    "Usage: renumbrix",
+    "Usage: renumbrix [BLOCKFILE]",
     "Gives a block of item definition (IDE) lines new, consecutive object IDs.",
-    "It asks on the console how many lines follow and the new ID of the first,",
-    "then reads the lines as they are typed or pasted. Or it reads all of that",
-    "from a file: the count, the starting ID, then the lines, one per line",
-    "(renumbrix < lines.txt). Only the ID at the front of each line changes.",
-    "It writes Sorted.ide, the renumbered lines as a complete IDE file, and",
-    "Sorted.log, a trace of every line, in the current folder, replacing both.",
+    "Given a block file (renumbrix block.txt, or a file dropped on renumbrix.exe),",
+    "it checks the block as tallyrun does, takes the count from it, asks only for",
+    "the new ID of the first line, and writes its files beside the block.",
+    "Without one, it asks on the console how many lines follow and the new ID of",
+    "the first, then reads the lines as they are typed or pasted. Or it reads all",
+    "of that from a file: the count, the starting ID, then the lines, one per",
+    "line (renumbrix < lines.txt); its files then go to the current folder.",
+    "Only the ID at the front of each line changes. It writes Sorted.ide, the",
+    "renumbered lines as a complete IDE file, and Sorted.log, a trace of every",
+    "line, replacing both. -- ends the options.",
     "--help, -h or /? (Windows) shows this text, --version the version; any",
     "other option is refused.")
 HELP = text(*HELP_TEXT, "More: man renumbrix.")
@@ -356,21 +364,23 @@ TWO_LINE_FILES = {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": TWO_LINE_LOG}
 
 CHAIR = ", chair, chairtxd, 100, 0"
 
-def refused(name, stdout=BANNER, stderr=b"", ide=IDE_HEADER):
+def refused(name, stdout=BANNER, stderr=b"", ide=IDE_HEADER, in_use=False):
     """A run refused the file `name`: the messages, status 1, and when the refused file is the log,
-    Sorted.ide with its header, or as it was when the log was in use."""
+    Sorted.ide with its header, or, when the log was in use, as it was and never said to be
+    created."""
     if name == "Sorted.ide":
         return dict(stdout=stdout, stderr=stderr + text("Unable to create Sorted.ide file"),
                     status=1, files={"Sorted.log": ABSENT})
+    created = b"" if in_use else text("Created Sorted.ide file")
     return dict(stdout=stdout, status=1, files={"Sorted.ide": ide},
-                stderr=stderr + text("Created Sorted.ide file", "Unable to create sorted.log file"))
+                stderr=stderr + created + text("Unable to create sorted.log file"))
 
 
 def console_in(name, stream):
     """One of the console streams is the output file `name`: it is refused and keeps exactly what
     it held, which for an output stream is what the program wrote to the console before."""
     # Sorted.ide, created as the run claimed it, stays empty when the log is in use.
-    run = refused(name, ide=b"")
+    run = refused(name, ide=b"", in_use=True)
     mode = {"stdin_mode": into(name)} if stream == "stdin" else {f"{stream}_mode": into(name)}
     if stream == "stdin":
         run["files"][name] = unchanged(EARLIER)
@@ -378,6 +388,100 @@ def console_in(name, stream):
         run["files"][name] = run.pop(stream)
         run[stream] = None
     return dict(run, setup=holding(name, EARLIER), **mode)
+
+
+# --- A block file given on the command line -----------------------------------------------
+NOT_TAKEN = text("renumbrix takes a block file only once it is ready as it stands; Sorted.ide and "
+                 "Sorted.log are left as they were.")
+
+
+def folder_line(folder=""):
+    """Where the files of a block file's run go: the block's folder, `folder` of the working
+    folder, as the program names it."""
+    return text(f"Sorted.ide and Sorted.log go in the block's folder: <FOLDER:{folder}>")
+
+
+def from_file(run, count, folder=""):
+    """The run of a block file of `count` lines: the files and status of the piped run `run`,
+    whose console output gains the folder line after the banner and the count from the file
+    where a typed answer would stand. Its files are in `folder`."""
+    stdout = run["stdout"].replace(BANNER, BANNER + folder_line(folder), 1)
+    stdout = stdout.replace(ASK_COUNT, text(ASK_COUNT_TEXT, str(count), ""), 1)
+    files = {f"{folder}/{name}" if folder else name: content
+             for name, content in run["files"].items()}
+    return dict(run, stdout=stdout, files=files)
+
+
+def block_file(content, name="block.txt", folder=None):
+    def setup(work: Path):
+        place = work / folder if folder else work
+        place.mkdir(exist_ok=True)
+        (place / name).write_bytes(content)
+    return setup
+
+
+def block_refused(stdout, stderr, setup, args=("block.txt",), **options):
+    """A block file refused before anything was touched: the listing or reason, the line that
+    says so, status 1, and an earlier run's files as they were."""
+    def set_up(work: Path):
+        earlier_run_files(work)
+        setup(work)
+    return dict(stdout=stdout, stderr=stderr + NOT_TAKEN, status=1, files=EARLIER_FILES,
+                setup=set_up, args=args, **options)
+
+
+def started_with_no_number():
+    """A block file of two lines, whose starting ID typed at the console is no number."""
+    return dict(args=("block.txt",), setup=block_file(b"150, a\n151, b\n"),
+                **from_file(invalid_start(0), 2))
+
+
+def whole_line_prefix(full):
+    """A file written by a run that was ended: the start of the full run's file, ending on a
+    line break."""
+    def check(actual):
+        if actual is None or not full.startswith(actual):
+            return "is not the start of the full run's file"
+        if actual and not actual.endswith(b"\n"):
+            return f"ends in the middle of a line: {actual[-40:]!r}"
+        return None
+    return check
+
+
+class DrainedFifo:
+    """A FIFO of the working folder whose reader keeps all it reads: it must get `expected`."""
+
+    def __init__(self, name, expected):
+        self.name, self.expected, self.thread, self.seen = name, expected, None, bytearray()
+
+    def setup(self, work: Path):
+        os.mkfifo(work / self.name)
+        # Opened before the program starts, so that the program finds its reader there.
+        reader = os.open(work / self.name, os.O_RDONLY | os.O_NONBLOCK)
+        self.seen = bytearray()
+        self.thread = threading.Thread(target=self.drain, args=(reader,), daemon=True)
+        self.thread.start()
+
+    def drain(self, reader):
+        while True:
+            try:
+                chunk = os.read(reader, 1 << 16)
+            except BlockingIOError:
+                time.sleep(0.01)
+                continue
+            if chunk:
+                self.seen += chunk
+            elif self.seen:
+                break  # every writer has gone
+            else:
+                time.sleep(0.01)
+        os.close(reader)
+
+    def check(self, work: Path, stdout: bytes):
+        self.thread.join(10)
+        if bytes(self.seen) != self.expected:
+            return f"the reader of {self.name} got {len(self.seen)} bytes, not the whole file"
+        return None
 
 
 # Longer than the input buffer (64 KiB) and the largest piece written through the line buffer
@@ -428,6 +532,11 @@ REJECTED_FILES = {
 
 TWENTY_LINES = b"20\n400\n" + b"".join(b"%d%s\n" % (150 + n, CHAIR.encode()) for n in range(20))
 TWENTY = [accepted(150 + n, CHAIR) for n in range(20)]
+TWENTY_IDE = completed(20, 400, TWENTY)["files"]["Sorted.ide"]
+TWENTY_LOG = completed(20, 400, TWENTY)["files"]["Sorted.log"]
+LONG_TWO_LINES = b"2\n400\n150" + LONG_LINE + b"\n151, b\n"
+FIFO_IDE = DrainedFifo("Sorted.ide", completed(2, 400, [accepted(150, LONG_LINE),
+                                                         accepted(151, ", b")])["files"]["Sorted.ide"])
 RECORD_LOCKS = "Windows programs meet share modes, not POSIX record locks"
 
 
@@ -453,16 +562,19 @@ CASES = [
          not_natively=ONLY_WINDOWS),
     Case("--version", TWO_LINE_INPUT, text("renumbrix 1.0.0.1"), b"", 0, NO_FILES,
          args=("--version",)),
-    Case("a file dropped on the program starts the dialogue", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("block.txt",)),
-    Case("/? is an ordinary argument outside Windows", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, args=("/?",), not_under_wine=ONLY_WINDOWS),
+    Case("/? is a block file's name outside Windows", TWO_LINE_INPUT, **block_refused(
+         b"", text("renumbrix: cannot read /?: No such file or directory"), lambda work: None,
+         args=("/?",)), not_under_wine=ONLY_WINDOWS),
     Case("--help among other arguments is answered", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES,
          args=("x", "--version", "--help"), not_under_wine=WINDOWS_HELP),
     Case("--help on a full disk", TWO_LINE_INPUT, None, b"", 1, NO_FILES, args=("--help",),
          stdout_mode=into("/dev/full")),
     Case("--version on a full disk", TWO_LINE_INPUT, None, b"", 1, NO_FILES, args=("--version",),
          stdout_mode=into("/dev/full")),
+    Case("--version with standard output closed", TWO_LINE_INPUT, None, b"", 1, NO_FILES,
+         args=("--version",), stdout_mode=Out.CLOSED),
+    Case("--help with standard output closed", TWO_LINE_INPUT, None, b"", 1, NO_FILES,
+         args=("--help",), stdout_mode=Out.CLOSED),
     Case("a mistyped option touches nothing", TWO_LINE_INPUT, **unknown_option("--verison")),
     Case("an unknown short option", TWO_LINE_INPUT, **unknown_option("-v")),
     Case("an unknown option after a file name", TWO_LINE_INPUT,
@@ -563,8 +675,11 @@ CASES = [
          unprivileged=True),
     Case("Sorted.ide a FIFO nobody reads", TWO_LINE_INPUT, **refused("Sorted.ide"),
          setup=fifo("Sorted.ide"), timeout=20, not_under_wine="Windows has no FIFOs in a folder"),
-    Case("Sorted.log a FIFO nobody reads", TWO_LINE_INPUT, **refused("Sorted.log"),
-         setup=fifo("Sorted.log"), timeout=20, not_under_wine="Windows has no FIFOs in a folder"),
+    Case("Sorted.log a FIFO nobody reads: Sorted.ide is left as it was", TWO_LINE_INPUT,
+         **dict(refused("Sorted.log", in_use=True), files={"Sorted.ide": unchanged(EARLIER * 1000)}),
+         setup=lambda work: (earlier_run_files(work), (work / "Sorted.log").unlink(),
+                             fifo("Sorted.log")(work)),
+         timeout=20, not_under_wine="Windows has no FIFOs in a folder"),
     Case("both files on a full disk", TWO_LINE_INPUT,
          stdout=TWO_LINE_STDOUT,
          stderr=TWO_LINE_STDERR + text("Unable to write Sorted.ide file",
@@ -612,7 +727,7 @@ CASES = [
          **dict(refused("Sorted.ide"), files=EARLIER_FILES), setup=locked("Sorted.ide"),
          not_under_wine=RECORD_LOCKS),
     Case("Sorted.log record-locked by another program: Sorted.ide is left as it was",
-         TWO_LINE_INPUT, **dict(refused("Sorted.log"), files=EARLIER_FILES),
+         TWO_LINE_INPUT, **dict(refused("Sorted.log", in_use=True), files=EARLIER_FILES),
          setup=locked("Sorted.log"), not_under_wine=RECORD_LOCKS),
     Case("a second run while the first waits for input is refused", b"3\n400\n150, chair\n"
          b"151, table\n152, lamp\n", stdin_mode=In.HELD, timeout=60,
@@ -661,8 +776,106 @@ CASES = [
     Case("standard input is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stdin")),
     Case("standard output is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stdout")),
     Case("standard error is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stderr")),
-    Case("Sorted.log a link to Sorted.ide", TWO_LINE_INPUT, **refused("Sorted.log", ide=b""),
-         setup=linked("Sorted.log", "Sorted.ide")),
+    Case("Sorted.log a link to Sorted.ide", TWO_LINE_INPUT,
+         **refused("Sorted.log", ide=b"", in_use=True), setup=linked("Sorted.log", "Sorted.ide")),
+    Case("Sorted.ide a FIFO takes the rest of a short write", LONG_TWO_LINES,
+         **dict(completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")]),
+                files={"Sorted.log": UNCHECKED}),
+         setup=FIFO_IDE.setup, after=FIFO_IDE.check, stage={"STAGE_FAIL": "Sorted.ide:3:1"}),
+
+    # No signal that ends the run cuts a line of a file in two.
+    Case("SIGTERM while a long line goes to Sorted.ide: the line is finished first",
+         LONG_TWO_LINES, None, CREATED, -signal.SIGTERM,
+         {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n", "Sorted.log": LOG_HEADER},
+         stage={"STAGE_PAUSE_IN": "Sorted.ide:3"}, signal=signal.SIGTERM),
+    Case("SIGINT while a long line goes to Sorted.log: the line is finished first",
+         LONG_TWO_LINES, None, CREATED, -signal.SIGINT,
+         {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n",
+          "Sorted.log": LOG_HEADER + text("", "", b"Entered Line:           150" + LONG_LINE)},
+         stage={"STAGE_PAUSE_IN": "Sorted.log:7"}, signal=signal.SIGINT),
+    Case("SIGQUIT while an entry goes to Sorted.ide", TWENTY_LINES, None, CREATED, -signal.SIGQUIT,
+         {"Sorted.ide": whole_line_prefix(TWENTY_IDE), "Sorted.log": whole_line_prefix(TWENTY_LOG)},
+         stage={"STAGE_PAUSE_IN": "Sorted.ide:12"}, signal=signal.SIGQUIT),
+    Case("Ctrl+C at a question ends the run at once", TWO_LINE_INPUT, None, CREATED, -signal.SIGINT,
+         {"Sorted.ide": IDE_HEADER, "Sorted.log": LOG_HEADER},
+         stage={"STAGE_PAUSE_AT": "Enter the object ID starting point ID:"}, signal=signal.SIGINT),
+
+    # A block file given on the command line, as a file dropped on the program.
+    Case("a block file of one line", b"400\n", args=("block.txt",),
+         setup=block_file(b"150, chair, chairtxd, 100, 0\n"),
+         **from_file(completed(1, 400, [accepted(150, CHAIR)]), 1)),
+    Case("a block file is sorted as the same lines piped in", b"400\n", args=("block.txt",),
+         setup=block_file(TWO_LINE_INPUT[6:]), **from_file(dict(
+             stdout=TWO_LINE_STDOUT, stderr=TWO_LINE_STDERR, status=0, files=TWO_LINE_FILES), 2)),
+    Case("a block file with CR LF line ends keeps each CR on Linux", b"400\n", args=("block.txt",),
+         setup=block_file(b"150, a\r\n151, b\r\n"),
+         **from_file(completed(2, 400, [accepted(150, ", a\r"), accepted(151, ", b\r")]), 2),
+         not_under_wine="the Windows program reads CR LF as a line break"),
+    Case("a block file with CR LF line ends on Windows", b"400\n", args=("block.txt",),
+         setup=block_file(b"150, a\r\n151, b\r\n"),
+         **from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2),
+         not_natively="only the Windows program reads CR LF as a line break"),
+    Case("a block file that starts with a byte-order mark", b"400\n", args=("block.txt",),
+         setup=block_file(b"\xef\xbb\xbf150, a\n151, b\n"),
+         **from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2)),
+    Case("a block file with leading zeros, a plus sign and no last line break", b"400\n",
+         args=("block.txt",), setup=block_file(b"007, a\n+8, b\n  150, c"),
+         **from_file(completed(3, 400, [accepted(7, ", a"), accepted(8, ", b"),
+                                        accepted(150, ", c")]), 3)),
+    Case("a block file's results go to its folder when the run starts elsewhere", b"400\n",
+         args=("sub/block.txt",), setup=block_file(b"150, a\n", folder="sub"),
+         **dict_with_files(from_file(completed(1, 400, [accepted(150, ", a")]), 1, "sub"),
+                           NO_FILES)),
+    Case("a block file that is not ready is listed, and nothing is touched", b"400\n",
+         **block_refused(text("block.txt:", "2: objs" + NO_ID, "3: " + EMPTY, REMOVE % 2), b"",
+                         block_file(b"150, a\nobjs\n\n151, b\n"))),
+    Case("a block file with a byte-order mark on a later line is refused", b"400\n",
+         **block_refused(text("block.txt:", "2: <BOM>151, b" + MARK, REMOVE % 1), b"",
+                         block_file(b"150, a\n\xef\xbb\xbf151, b\n"))),
+    Case("a block file that is missing", b"400\n", **block_refused(
+         b"", text("renumbrix: cannot read block.txt: No such file or directory"),
+         lambda work: None)),
+    Case("a block file that cannot be read", b"400\n", unprivileged=True, **block_refused(
+         b"", text("renumbrix: cannot read block.txt: Permission denied"),
+         lambda work: (block_file(b"150, a\n")(work), (work / "block.txt").chmod(0))),),
+    Case("an empty block file", b"400\n", **block_refused(
+         text("block.txt:", "No line here that renumbrix would take."), b"", block_file(b""))),
+    Case("a block file of empty lines only", b"400\n", **block_refused(
+         text("block.txt:", "1: " + EMPTY, "No line here that renumbrix would take."), b"",
+         block_file(b"\n"))),
+    Case("a folder given as the block file", b"400\n", **block_refused(
+         b"", text("renumbrix: cannot read sub: Is a directory"), folder_named("sub"),
+         args=("sub",))),
+    Case("a block file saved as UTF-16", b"400\n", **block_refused(
+         b"", text("renumbrix: block.txt" + NOT_UTF16),
+         block_file("150, a\r\n".encode("utf-16")))),
+    Case("two block files", b"400\n", **block_refused(
+         b"", text("renumbrix: give it one block file, not several"), block_file(b"150, a\n"),
+         args=("block.txt", "block.txt"))),
+    Case("a block file named Sorted.ide is not emptied", b"400\n", BANNER + folder_line(),
+         text("Unable to create Sorted.ide file"), 1,
+         {"Sorted.ide": unchanged(b"150, a\n"), "Sorted.log": ABSENT}, args=("Sorted.ide",),
+         setup=block_file(b"150, a\n", name="Sorted.ide")),
+    Case("a block file linked as Sorted.log is not emptied", b"400\n", BANNER + folder_line(),
+         text("Unable to create sorted.log file"), 1,
+         {"Sorted.ide": unchanged(EARLIER * 1000), "block.txt": unchanged(b"150, a\n")},
+         args=("block.txt",), setup=lambda work: (earlier_run_files(work), (work / "Sorted.log").unlink(),
+                                                  block_file(b"150, a\n")(work),
+                                                  linked("Sorted.log", "block.txt")(work))),
+    Case("a starting ID of 15OO, with letters O, is no number", b"15OO\n", **started_with_no_number()),
+    Case("a starting ID of 2o is no number", b"2o\n", **started_with_no_number()),
+    Case("a starting ID of 0 with a block file", b"0\n", **started_with_no_number()),
+    Case("an empty line for the starting ID", b"\n400\n", **started_with_no_number()),
+    Case("no starting ID at all for a block file", b"", **started_with_no_number()),
+    Case("a starting ID with blanks around it", b" 400 \n", args=("block.txt",),
+         setup=block_file(b"150, a\n"), **from_file(completed(1, 400, [accepted(150, ", a")]), 1)),
+    Case("a starting ID with a plus sign", b"+400\n", args=("block.txt",),
+         setup=block_file(b"150, a\n"), **from_file(completed(1, 400, [accepted(150, ", a")]), 1)),
+    Case("a starting ID too long to read with a block file", b"99999999999\n", args=("block.txt",),
+         setup=block_file(b"150, a\n"), **from_file(invalid_start(2147483647), 1)),
+    Case("-- before a block file whose name starts with a hyphen", b"400\n",
+         args=("--", "-block.txt"), setup=block_file(b"150, a\n", name="-block.txt"),
+         **from_file(completed(1, 400, [accepted(150, ", a")]), 1)),
 ]
 
 if __name__ == "__main__":

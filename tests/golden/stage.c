@@ -10,6 +10,10 @@
  *     number `first` takes half of its bytes, as on a disk that has just
  *     filled, the `count` - 1 after it fail with ENOSPC, and later ones go
  *     through again, as once space has been freed.
+ * STAGE_PAUSE_IN=name:number, STAGE_MARK=path
+ *     Write number `number` to the file `name` (counted as above) writes half
+ *     of its bytes, then waits inside the call as STAGE_PAUSE_AT does, then
+ *     writes the rest: a moment in the middle of writing a line.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -23,10 +27,19 @@
 #include <unistd.h>
 
 static long writesToFile;
+static long writesToPausedFile;
 
 static int startsWith(const void *data, size_t size, const char *text) {
     size_t length = strlen(text);
     return size >= length && memcmp(data, text, length) == 0;
+}
+
+static void waitForMark(const char *mark) {
+    close(open(mark, O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    struct timespec tick = {0, 10 * 1000 * 1000};
+    while (access(mark, F_OK) == 0) {
+        nanosleep(&tick, NULL);
+    }
 }
 
 static void pauseAt(int fd, const void *data, size_t size) {
@@ -35,21 +48,12 @@ static void pauseAt(int fd, const void *data, size_t size) {
     if (fd != 1 || text == NULL || mark == NULL || !startsWith(data, size, text)) {
         return;
     }
-    close(open(mark, O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-    struct timespec tick = {0, 10 * 1000 * 1000};
-    while (access(mark, F_OK) == 0) {
-        nanosleep(&tick, NULL);
-    }
+    waitForMark(mark);
 }
 
-/* What the staged failure does to this write: 0 nothing, 1 half, 2 fail. */
-static int failure(int fd) {
-    const char *setting = getenv("STAGE_FAIL");
-    char name[256], link[64], path[4096];
-    long first, count;
-    if (setting == NULL || sscanf(setting, "%255[^:]:%ld:%ld", name, &first, &count) != 3) {
-        return 0;
-    }
+/* True when the descriptor is the file `name` of the working folder. */
+static int isFileNamed(int fd, const char *name) {
+    char link[64], path[4096];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     ssize_t length = readlink(link, path, sizeof path - 1);
     if (length <= 0) {
@@ -57,7 +61,28 @@ static int failure(int fd) {
     }
     path[length] = '\0';
     const char *base = strrchr(path, '/');
-    if (base == NULL || strcmp(base + 1, name) != 0) {
+    return base != NULL && strcmp(base + 1, name) == 0;
+}
+
+/* True when this write is the one STAGE_PAUSE_IN names. */
+static int pausesInside(int fd) {
+    const char *setting = getenv("STAGE_PAUSE_IN");
+    char name[256];
+    long number;
+    if (setting == NULL || getenv("STAGE_MARK") == NULL ||
+        sscanf(setting, "%255[^:]:%ld", name, &number) != 2 || !isFileNamed(fd, name)) {
+        return 0;
+    }
+    return ++writesToPausedFile == number;
+}
+
+/* What the staged failure does to this write: 0 nothing, 1 half, 2 fail. */
+static int failure(int fd) {
+    const char *setting = getenv("STAGE_FAIL");
+    char name[256];
+    long first, count;
+    if (setting == NULL || sscanf(setting, "%255[^:]:%ld:%ld", name, &first, &count) != 3 ||
+        !isFileNamed(fd, name)) {
         return 0;
     }
     long number = ++writesToFile;
@@ -75,8 +100,28 @@ static ssize_t realWrite(int fd, const void *data, size_t size) {
     return real(fd, data, size);
 }
 
+/* Writes all of `data`, pausing once half of it is written. */
+static ssize_t writeAroundPause(int fd, const char *data, size_t size) {
+    size_t half = size / 2, done = 0;
+    while (done < size) {
+        if (done >= half && half > 0) {
+            waitForMark(getenv("STAGE_MARK"));
+            half = 0;
+        }
+        ssize_t written = realWrite(fd, data + done, (half > done ? half : size) - done);
+        if (written < 0) {
+            return done > 0 ? (ssize_t)done : -1;
+        }
+        done += (size_t)written;
+    }
+    return (ssize_t)done;
+}
+
 ssize_t write(int fd, const void *data, size_t size) {
     pauseAt(fd, data, size);
+    if (pausesInside(fd)) {
+        return writeAroundPause(fd, data, size);
+    }
     switch (failure(fd)) {
     case 1:
         return realWrite(fd, data, size / 2);
@@ -94,6 +139,23 @@ ssize_t writev(int fd, const struct iovec *vectors, int count) {
     }
     if (count > 0) {
         pauseAt(fd, vectors[0].iov_base, vectors[0].iov_len);
+    }
+    if (pausesInside(fd)) {
+        size_t size = 0;
+        for (int index = 0; index < count; ++index) {
+            size += vectors[index].iov_len;
+        }
+        char *joined = malloc(size > 0 ? size : 1);
+        if (joined == NULL) {
+            errno = ENOMEM;
+            return -1;
+        }
+        for (size_t at = 0, index = 0; index < (size_t)count; at += vectors[index++].iov_len) {
+            memcpy(joined + at, vectors[index].iov_base, vectors[index].iov_len);
+        }
+        ssize_t written = writeAroundPause(fd, joined, size);
+        free(joined);
+        return written;
     }
     switch (failure(fd)) {
     case 1:

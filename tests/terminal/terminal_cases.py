@@ -34,7 +34,8 @@ END_INPUT = b"\x04"  # Ctrl+D; the Windows console takes Ctrl+Z, then Enter
 class Terminal:
     """A program on a pseudo-terminal: type into it, wait for text on its screen."""
 
-    def __init__(self, command, folder, env, raw, stdin=None):
+    def __init__(self, program, command, folder, env, raw, stdin=None):
+        self.program = program  # "renumbrix" or "tallyrun"
         self.master, slave = os.openpty()
         if raw:
             # The Windows console reads keys, not lines: the terminal must pass
@@ -138,6 +139,8 @@ def quit(term, keys, *last_words, prompt="Press Any Key To Quit..."):
 
 
 TALLYRUN_PROMPT = "Press any key to close this window..."
+QUIT_PROMPTS = {"renumbrix": "Press Any Key To Quit...", "tallyrun": TALLYRUN_PROMPT}
+USAGE_STATUS = {"renumbrix": 1, "tallyrun": 2}
 
 
 def finished(term, keys, folder, *entries):
@@ -241,8 +244,31 @@ def renumbrix_terminal_closed_while_reading_a_file(term, keys, folder):
     check((folder / "Sorted.ide").read_bytes() == wanted, "Sorted.ide differs")
 
 
+def renumbrix_sorts_a_dropped_block(term, keys, folder):
+    # A file dropped on the program arrives as its argument; only the
+    # starting ID is typed.
+    term.wait_for("starting point ID:")
+    term.type(b"400" + keys.enter)
+    term.wait_for("Total IDs Sorted:2")
+    finished(term, keys, folder, "400, a", "401, b")
+
+
+def renumbrix_refuses_a_block_not_ready(term, keys, folder):
+    term.wait_for("left as they were.")
+    quit(term, keys, "Remove the listed lines", "left as they were.")
+    check(term.status() == 1, "exit status is not 1")
+    check(not (folder / "Sorted.ide").exists(), "Sorted.ide was made")
+
+
+def refused_option_waits(term, keys, folder):
+    term.wait_for("unknown option")
+    quit(term, keys, "unknown option", prompt=QUIT_PROMPTS[term.program])
+    check(term.status() == USAGE_STATUS[term.program], "exit status is not that of a refused option")
+
+
 def tallyrun_counts_each_typed_line(term, keys, folder):
     term.wait_for("*****Note:")
+    term.wait_for(keys.finish_line)
     for total, line in enumerate([b"150, a", b"", b"151, b"], start=1):
         term.type(line + keys.enter)
         term.wait_for(f"Total Lines:  {total}")
@@ -280,6 +306,10 @@ class Keys:
         # Wine started on a terminal gives the program a console of its own,
         # as a double-click does; through cmd it shares cmd's.
         self.window_waits = wine and not through_cmd
+        # What a typed count says about ending its input.
+        self.finish_line = ("When the last line is in, press Ctrl+Z, then Enter, to see the count "
+                            "to declare." if wine else
+                            "When the last line is in, press Ctrl+D to see the count to declare.")
 
 
 @dataclass
@@ -297,7 +327,8 @@ class Typed:
 
     @property
     def name(self):
-        return self.steps.__name__
+        steps = self.steps.__name__
+        return steps if steps.startswith(self.program) else f"{self.program}_{steps}"
 
 
 LINES_IN_FILE = 20000
@@ -308,6 +339,10 @@ CMD_IS_WINDOWS = "cmd is a Windows program"
 
 def block(folder):
     (folder / "block.txt").write_bytes(b"150, a\n151, b\n")
+
+
+def block_not_ready(folder):
+    (folder / "block.txt").write_bytes(b"150, a\nobjs\n151, b\n")
 
 
 def lines_file(folder):
@@ -328,6 +363,11 @@ CASES = [
     Typed(renumbrix_terminal_closed_while_typing, "renumbrix", not_under_wine=HANGUP_KILLS_WINE),
     Typed(renumbrix_terminal_closed_while_reading_a_file, "renumbrix", setup=lines_file,
           stdin_file="lines.txt", not_under_wine=HANGUP_KILLS_WINE),
+    Typed(renumbrix_sorts_a_dropped_block, "renumbrix", args=("block.txt",), setup=block),
+    Typed(renumbrix_refuses_a_block_not_ready, "renumbrix", args=("block.txt",),
+          setup=block_not_ready),
+    Typed(refused_option_waits, "renumbrix", args=("/x",), not_natively=ONLY_A_WINDOW_WAITS),
+    Typed(refused_option_waits, "tallyrun", args=("/x",), not_natively=ONLY_A_WINDOW_WAITS),
     Typed(tallyrun_counts_each_typed_line, "tallyrun"),
     Typed(tallyrun_checks_a_dropped_file, "tallyrun", args=("block.txt",), setup=block),
     Typed(tallyrun_checks_a_file_from_cmd, "tallyrun", args=("block.txt",), setup=block,
@@ -342,7 +382,7 @@ def run_typed(case: Typed, program: str, platform: Platform) -> list:
         if case.setup:
             case.setup(Path(folder))
         stdin = open(Path(folder) / case.stdin_file, "rb") if case.stdin_file else None
-        term = Terminal(command, folder, env, raw=platform.wine, stdin=stdin)
+        term = Terminal(case.program, command, folder, env, raw=platform.wine, stdin=stdin)
         if stdin is not None:
             stdin.close()
         try:

@@ -5,8 +5,8 @@
 
 // The one rule by which renumbrix reads a number, whether the declared line
 // count, the starting ID or the ID at the front of a line, and the range every
-// such number must lie in. tallyrun's block check applies the same rule to
-// tell which lines renumbrix would not take.
+// such number must lie in. The block check (block_check.hpp) applies the same
+// rule to tell which lines renumbrix would not take.
 
 // The ID range: the only values accepted as declared line count, starting
 // ID or line ID.
@@ -17,6 +17,12 @@ constexpr bool isInIdRange(std::int32_t n) {
     // One unsigned comparison: values below the range wrap to the top.
     return static_cast<std::uint32_t>(n) - static_cast<std::uint32_t>(kLowestId) <=
            static_cast<std::uint32_t>(kHighestId - kLowestId);
+}
+
+// The whitespace the rule passes over before a number: blanks, tabs and line
+// breaks of every kind.
+constexpr bool isBlank(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 // How a number read went.
@@ -35,9 +41,6 @@ enum class NumberRead {
 // skip().
 template <typename Source>
 NumberRead readNumber(Source& source, std::int32_t& value) {
-    const auto isBlank = [](int c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
     const auto isDigit = [](int c) { return c >= '0' && c <= '9'; };
 
     int c = source.peek();

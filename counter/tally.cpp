@@ -1,0 +1,114 @@
+#include "tally.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <string>
+
+#include "block_check.hpp"
+#include "console_texts.hpp"
+#include "counter_texts.hpp"
+#include "id_rule.hpp"
+#include "input_reader.hpp"
+#include "line_writer.hpp"
+#include "raw_io.hpp"
+#include "system_conventions.hpp"
+
+namespace text = tallyrun_text;
+namespace shared = console_text;
+
+namespace {
+
+// The count to declare once the noted lines are gone, as the block check
+// gives it for a file.
+void sayCountToDeclare(LineWriter& err, std::int64_t total, std::int64_t notTaken) {
+    const std::int64_t taken = total - notTaken;
+    if (taken > kHighestId) {
+        err.line(shared::kTooManyLines, taken);
+    } else if (notTaken > 0) {
+        err.line(shared::kRemoveListed, taken);
+    } else if (total == 0) {
+        err.line(shared::kNothingTaken);
+    } else {
+        err.line(shared::kReady, total);
+    }
+}
+
+int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& out,
+              LineWriter& err) {
+    const BlockFile file{text::kProgramName, name, name == "-"};
+    const std::string path(name);
+    const int fd = file.standardInput ? console.input : rawio::openInputFile(path.c_str());
+    if (fd < 0) {
+        reportUnreadable(err, file, errno);
+        return kExitTrouble;
+    }
+    const BlockCheck check = checkBlock(fd, file, out, err, true);
+    if (!file.standardInput) {
+        rawio::closeFile(fd);
+    }
+    switch (check.result) {
+        case BlockCheck::Result::Ready:
+            return kExitReady;
+        case BlockCheck::Result::LinesListed:
+            return kExitListed;
+        case BlockCheck::Result::NotRead:
+        case BlockCheck::Result::OutputFailed:
+            break;
+    }
+    return kExitTrouble;
+}
+
+}  // namespace
+
+int runLineCounter(const ConsoleStreams& console) {
+    LineWriter err(console.error);
+    err.lines(text::kBanner);
+    if (conventions::inputIsTyped()) {
+        err.line(conventions::endsInputWithCtrlZ() ? text::kFinishWithCtrlZ : text::kFinishWithCtrlD);
+    }
+
+    // Lines are counted, never stored: each is judged in place as it is read,
+    // so memory stays the same whatever the length or number of lines. A last
+    // line without a line break still counts once the input ends. The total
+    // is 64-bit so that an endless feed cannot wrap it around.
+    InputReader input(console.input, &err);
+    LineWriter out(console.output);
+    JudgedLine line;
+    std::int64_t total = 0;
+    std::int64_t notTaken = 0;
+    while (input.peek() != InputReader::kEnd) {
+        judgeLine(input, line, 0);
+        ++total;
+        out.line(text::kTotal, total);
+        // The totals are this program's only product: once one cannot be
+        // delivered (a reader gone, a full disk), counting on is pointless.
+        if (out.failed()) {
+            err.line(shared::kOutputNotWritten);
+            return 1;
+        }
+        if (line.verdict != Verdict::Taken) {
+            ++notTaken;
+            err.line(text::kLineNote, total, shared::kNumberEnd, reasonFor(line.verdict));
+        }
+    }
+    if (input.readFailed()) {
+        return 1;
+    }
+    sayCountToDeclare(err, total, notTaken);
+    return 0;
+}
+
+int runBlockCheck(const std::vector<std::string_view>& names, const ConsoleStreams& console) {
+    LineWriter out(console.output);
+    LineWriter err(console.error);
+    int status = kExitReady;
+    for (const std::string_view name : names) {
+        status = std::max(status, checkFile(name, console, out, err));
+        if (out.failed()) {
+            err.line(shared::kOutputNotWritten);
+            return kExitTrouble;
+        }
+    }
+    return status;
+}
