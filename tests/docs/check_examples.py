@@ -2,7 +2,8 @@
 """Runs the block check examples of the README ("## Preparing a block") and of tallyrun's
 manual page with the built tallyrun, and checks that each prints exactly what the document
 shows. An example is a block of `$ command` lines, each followed by the output it shows; the
-README's example reads the file shown in the block just before it."""
+README's example reads the file shown in the block just before it, and runs as the README
+says, from the folder that holds the build (./build/tallyrun)."""
 
 import argparse
 import os
@@ -35,6 +36,7 @@ def run(session, files, tallyrun):
         for name, content in files.items():
             (Path(folder) / name).write_text(content)
         env = dict(os.environ, PATH=f"{Path(tallyrun).parent}:{os.environ['PATH']}")
+        (Path(folder) / "build").symlink_to(Path(tallyrun).parent)
         for line in session.splitlines(keepends=True):
             if line.startswith("$ "):
                 got.append(subprocess.run(["sh", "-c", line[2:]], cwd=folder, env=env,
@@ -48,16 +50,18 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("tallyrun")
     args = parser.parse_args()
-    problems = []
+    passed = failed = 0
     for document, (files, session) in (("README.md", readme_example()),
                                        ("tallyrun.1", manual_example())):
         shown, got = run(session, files, os.path.abspath(args.tallyrun))
         if shown != got:
-            problems.append(f"{document}: shows {shown!r}, tallyrun prints {got!r}")
-    for problem in problems:
-        print(f"FAIL {problem}")
-    print(f"{'0 passed, 1 failed' if problems else '1 passed, 0 failed'}")
-    return 1 if problems else 0
+            failed += 1
+            print(f"FAIL {document}: shows {shown!r}, tallyrun prints {got!r}")
+        else:
+            passed += 1
+            print(f"ok   {document}")
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":
