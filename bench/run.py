@@ -5,12 +5,16 @@ Builds both programs in release mode and the two C floors beside them, makes
 realistic input, then runs each program and its floor in turn, several times,
 with console output discarded. Prints the median wall time of each, their
 ratio, and peak memory; the floors write the same bytes with the same calls,
-which is checked once before timing.
+which is checked once before timing. Then times `renumbrix block.txt` against
+the piped run of the same block, which must write the same files, and shows
+the peak memory of the block check against the length of a line, up to a
+line of a gigabyte checked under a 64 MiB address-space limit.
 """
 
 import argparse
 import os
 import random
+import resource
 import shutil
 import statistics
 import subprocess
@@ -21,7 +25,9 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 TIME_TARGET = 1.15       # at most this many times the floor's median
-MEMORY_TARGET_MIB = 16   # peak memory of a run with ordinary lines
+FILE_TIME_TARGET = 1.15  # `renumbrix block.txt` against the piped run of the same block
+MEMORY_TARGET_MIB = 16   # peak memory of a run with ordinary lines, or of a check of any line
+CHECK_LIMIT = 64 << 20   # the address space a check of a gigabyte line is given
 
 
 def build(build_dir: Path) -> dict:
@@ -52,18 +58,23 @@ def definition_lines(count: int) -> bytes:
     return "".join(lines).encode()
 
 
-def run(program: Path, stdin: Path, work: Path, stdout=subprocess.DEVNULL):
+def run(program: Path, stdin: Path, work: Path, stdout=subprocess.DEVNULL, args=(),
+        address_limit=None, expected_status=0):
     """Runs once; returns wall seconds and peak resident memory in MiB. GNU time starts
     the program, so the peak is the program's own and not that of a copy of this script."""
     report = work / "time-report"
+
+    def limit():
+        if address_limit:
+            resource.setrlimit(resource.RLIMIT_AS, (address_limit, address_limit))
     with open(stdin, "rb") as source:
         started = time.perf_counter()
-        status = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", str(report), str(program)],
-                                stdin=source, stdout=stdout, stderr=subprocess.DEVNULL,
-                                cwd=work).returncode
+        status = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", str(report), str(program),
+                                 *args], stdin=source, stdout=stdout,
+                                stderr=subprocess.DEVNULL, cwd=work, preexec_fn=limit).returncode
         elapsed = time.perf_counter() - started
-    if status != 0:
-        sys.exit(f"{program.name} ended with status {status}")
+    if status != expected_status:
+        sys.exit(f"{program.name} {' '.join(args)} ended with status {status}")
     return elapsed, int(report.read_text().split()[-1]) / 1024
 
 
@@ -94,6 +105,55 @@ def compare(title, program, floor, stdin, scratch, runs, files):
     return ratio <= TIME_TARGET and max(peaks) < MEMORY_TARGET_MIB
 
 
+def compare_block_file(renumbrix, block, scratch, runs):
+    """`renumbrix block.txt` with the starting ID typed, against the piped run of the count,
+    the same starting ID and the block: the same files, the time and peak memory of each."""
+    piped, from_file = scratch / "piped", scratch / "file"
+    for folder in (piped, from_file):
+        folder.mkdir(parents=True)
+    (from_file / "block.txt").write_bytes(block)
+    lines = block.count(b"\n")
+    (scratch / "piped-input").write_bytes(b"%d\n1000\n" % lines + block)
+    (scratch / "start").write_bytes(b"1000\n")
+    run(renumbrix, scratch / "piped-input", piped)
+    run(renumbrix, scratch / "start", from_file, args=("block.txt",))
+    if not same_output(piped, from_file, ["Sorted.ide", "Sorted.log"]):
+        sys.exit("renumbrix block.txt does not write the files of the piped run")
+
+    times, piped_times, peaks = [], [], []
+    for _ in range(runs):
+        elapsed, peak = run(renumbrix, scratch / "start", from_file, args=("block.txt",))
+        times.append(elapsed)
+        peaks.append(peak)
+        piped_times.append(run(renumbrix, scratch / "piped-input", piped)[0])
+    median, piped_median = statistics.median(times), statistics.median(piped_times)
+    ratio = median / piped_median
+    print(f"renumbrix block.txt ({lines} lines): median {median:.3f} s, piped median "
+          f"{piped_median:.3f} s, ratio {ratio:.3f} (target {FILE_TIME_TARGET}), "
+          f"peak memory {max(peaks):.1f} MiB")
+    return ratio <= FILE_TIME_TARGET and max(peaks) < MEMORY_TARGET_MIB
+
+
+def check_memory(tallyrun, scratch):
+    """Peak memory of `tallyrun FILE` on one listed line of growing length, the last a
+    gigabyte under an address-space limit: it must not grow with the line."""
+    scratch.mkdir()
+    (scratch / "empty").write_bytes(b"")
+    peaks = []
+    for size in (1 << 10, 1 << 20, 64 << 20, 1 << 30):
+        with open(scratch / "line.txt", "wb") as file:  # a sparse file: NUL bytes after "objs"
+            file.write(b"objs ")
+            file.truncate(size)
+            file.write(b"\n150, a\n")
+        limit = CHECK_LIMIT if size == 1 << 30 else None
+        peak = run(tallyrun, scratch / "empty", scratch, args=("line.txt",), address_limit=limit,
+                   expected_status=1)[1]
+        peaks.append(peak)
+        print(f"tallyrun line.txt, one listed line of {size >> 10} KiB"
+              f"{' under a 64 MiB limit' if limit else ''}: peak memory {peak:.1f} MiB")
+    return max(peaks) < MEMORY_TARGET_MIB
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build-dir", default=str(ROOT / "build-bench"))
@@ -117,6 +177,9 @@ def main() -> int:
                       scratch / "sorter", args.runs, ["Sorted.ide", "Sorted.log"])
         met &= compare("tallyrun", programs["tallyrun"], programs["floor_counter"],
                        counter_input, scratch / "counter", args.runs, [])
+
+        met &= compare_block_file(programs["renumbrix"], block, scratch / "block-file", args.runs)
+        met &= check_memory(programs["tallyrun"], scratch / "check")
 
         # Memory must not grow with the number of lines; one huge line may cost its size.
         for label, data in (("1,000 lines", b"1000\n1000\n" + definition_lines(1000)),

@@ -32,6 +32,16 @@ public:
         }
     }
 
+    // The same for one byte, which is how the ID at the line's front is read.
+    void take(char byte) {
+        innerCr_ = innerCr_ || pendingCr_;
+        pendingCr_ = byte == '\r';
+        ++line_.length;
+        if (line_.start.size() < keep_) {
+            line_.start.push_back(byte);
+        }
+    }
+
     bool innerCr() const { return innerCr_; }
     bool endsInCr() const { return pendingCr_; }
 
@@ -49,24 +59,26 @@ public:
     LineInPlace(InputReader& input, LineTracker& tracker) : input_(input), tracker_(tracker) {}
 
     int peek() {
-        const int c = input_.peek();
-        return c == '\n' ? InputReader::kEnd : c;
+        peeked_ = input_.peek();
+        return peeked_ == '\n' ? InputReader::kEnd : peeked_;
     }
 
+    // The rule always looks at a byte before it consumes it.
     void skip() {
-        const char c = static_cast<char>(input_.peek());
-        tracker_.take(&c, 1);
+        tracker_.take(static_cast<char>(peeked_));
         input_.skip();
     }
 
 private:
     InputReader& input_;
     LineTracker& tracker_;
+    int peeked_ = InputReader::kEnd;
 };
 
 Verdict judgeStart(InputReader& input, LineInPlace& line) {
     if (input.nextBytesAre(InputReader::kUtf8Mark)) {
         for (std::size_t index = 0; index < InputReader::kUtf8Mark.size(); ++index) {
+            line.peek();
             line.skip();
         }
         return Verdict::ByteOrderMark;

@@ -2,6 +2,7 @@
 """Golden transcripts for tallyrun, typed in by hand from its documented dialogue."""
 
 import os
+import signal
 import subprocess
 import sys
 
@@ -269,6 +270,10 @@ Ready as it stands. Count to declare: 3
     Case("a line of a gigabyte is checked in 64 MiB of memory", b"", text("huge.txt:", READY % 1),
          b"", 0, args=("huge.txt",), memory_limit=64 << 20,
          setup=lambda work: sparse_line(work / "huge.txt", 1 << 30)),
+    Case("a hangup while a listed line goes to a file: the line is finished first", b"", None, b"",
+         -signal.SIGHUP, {"out.txt": text("bad.txt:", "2: objs" + NO_ID)}, args=("bad.txt",),
+         setup=files(bad_txt=b"150, a\nobjs\nend\n"), stdout_mode=into("out.txt"),
+         stage={"STAGE_PAUSE_IN": "out.txt:2"}, signal=signal.SIGHUP),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),
