@@ -70,11 +70,8 @@ bool IdLineReader::readWholeLineNumber(std::int32_t& value) {
     while (isBlank(line.peek())) {
         line.skip();
     }
-    // Anything more on the line makes all of it no number, and so does a
-    // line with nothing on it at all; only the end of input stores nothing.
-    const bool lineBreak = input_.peek() == '\n';
-    if ((read != NumberRead::Nothing && line.peek() != InputReader::kEnd) ||
-        (read == NumberRead::Nothing && lineBreak)) {
+    // Anything more on the line makes all of it no number.
+    if (read != NumberRead::Nothing && line.peek() != InputReader::kEnd) {
         value = 0;
         read = NumberRead::NotANumber;
     }

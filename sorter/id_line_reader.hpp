@@ -25,9 +25,10 @@ public:
 
     // Reads a number that must stand alone on its line, with blanks around it
     // at most, and consumes the whole line, so that nothing typed on it is
-    // left to be read as anything else. A line that holds anything more, or
-    // nothing, stores 0, as any input that is not a number does; input that
-    // has ended stores nothing. Returns true when a number was read.
+    // left to be read as anything else. A line that holds anything more
+    // stores 0, as any input that is not a number does; a line of blanks, or
+    // input that has ended, stores nothing. Returns true when a number was
+    // read.
     bool readWholeLineNumber(std::int32_t& value);
 
     // The same read for the ID at the front of a definition line. A line

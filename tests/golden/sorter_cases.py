@@ -873,6 +873,10 @@ CASES = [
          setup=block_file(b"150, a\n"), **from_file(completed(1, 400, [accepted(150, ", a")]), 1)),
     Case("a starting ID too long to read with a block file", b"99999999999\n", args=("block.txt",),
          setup=block_file(b"150, a\n"), **from_file(invalid_start(2147483647), 1)),
+    Case("a block file that fails to be read while it is sorted", b"400\n", args=("block.txt",),
+         setup=block_file(b"150, a\n151, b\n"), stage={"STAGE_READ_FAIL": "block.txt:3"},
+         **from_file(dict(completed(2, 400, [rejected(0), rejected(0)]), status=1, stderr=CREATED
+                          + text("Unable to read console input") + BAD_LINE + BAD_LINE), 2)),
     Case("-- before a block file whose name starts with a hyphen", b"400\n",
          args=("--", "-block.txt"), setup=block_file(b"150, a\n", name="-block.txt"),
          **from_file(completed(1, 400, [accepted(150, ", a")]), 1)),

@@ -14,6 +14,9 @@
  *     Write number `number` to the file `name` (counted as above) writes half
  *     of its bytes, then waits inside the call as STAGE_PAUSE_AT does, then
  *     writes the rest: a moment in the middle of writing a line.
+ * STAGE_READ_FAIL=name:number
+ *     Read number `number` from the file `name` of the working folder fails
+ *     with EIO, as a disk that cannot give a block back.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -28,6 +31,7 @@
 
 static long writesToFile;
 static long writesToPausedFile;
+static long readsFromFile;
 
 static int startsWith(const void *data, size_t size, const char *text) {
     size_t length = strlen(text);
@@ -165,4 +169,20 @@ ssize_t writev(int fd, const struct iovec *vectors, int count) {
         return -1;
     }
     return real(fd, vectors, count);
+}
+
+ssize_t read(int fd, void *data, size_t size) {
+    static ssize_t (*real)(int, void *, size_t);
+    if (real == NULL) {
+        real = (ssize_t(*)(int, void *, size_t))dlsym(RTLD_NEXT, "read");
+    }
+    const char *setting = getenv("STAGE_READ_FAIL");
+    char name[256];
+    long number;
+    if (setting != NULL && sscanf(setting, "%255[^:]:%ld", name, &number) == 2 &&
+        isFileNamed(fd, name) && ++readsFromFile == number) {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd, data, size);
 }
