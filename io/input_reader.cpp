@@ -97,7 +97,6 @@ InputReader::LineEnd InputReader::takeLine(std::string* sink) {
     });
     if (end == LineEnd::Dropped) {
         std::string().swap(*sink);
-        readError_ = ENOMEM;
         fail();
     }
     return end;

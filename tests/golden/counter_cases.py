@@ -5,6 +5,7 @@ import os
 import signal
 import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Case, In, Out, into, main, text  # noqa: E402
@@ -70,6 +71,13 @@ MIXED_LISTED = text("mixed.txt:", "2: " + EMPTY, "3:   \t" + EMPTY, "4: objs" + 
                     "9: 999999, big" + OUT_OF_RANGE, "10: 99999999999, long" + TOO_LONG,
                     "11: + 5, sign" + NO_ID, "12: <BOM>152, c" + MARK, REMOVE % 5)
 READY_BLOCK = b"150, a\n151, b\n152, c"
+
+
+def mark_split_between_reads():
+    """A byte-order mark whose first byte arrives half a second before the rest."""
+    yield b"150, a\n\xef"
+    time.sleep(0.5)
+    yield b"\xbb\xbf151, b\n"
 
 
 def sparse_line(path, size):
@@ -274,6 +282,34 @@ Ready as it stands. Count to declare: 3
          -signal.SIGHUP, {"out.txt": text("bad.txt:", "2: objs" + NO_ID)}, args=("bad.txt",),
          setup=files(bad_txt=b"150, a\nobjs\nend\n"), stdout_mode=into("out.txt"),
          stage={"STAGE_PAUSE_IN": "out.txt:2"}, signal=signal.SIGHUP),
+    # Cases that tell apart faults the cases above let through.
+    counted("a byte-order mark split between two reads", b"", 2, noted(1, (2, MARK)),
+            stdin_chunks=mark_split_between_reads),
+    Case("a folder is no file to check", b"", b"", text("tallyrun: cannot read sub: Is a directory"),
+         2, args=("sub",), setup=lambda work: (work / "sub").mkdir()),
+    Case("a line too long for the memory at hand is checked all the same", b"",
+         text("big.txt:", READY % 1), b"", 0, args=("big.txt",), memory_limit=16 << 20,
+         setup=lambda work: sparse_line(work / "big.txt", 32 << 20)),
+    checked("a line that starts with byte 0xFF has no ID", ("ff.txt",),
+            text("ff.txt:", "1: \xffb, x" + NO_ID, REMOVE % 1), 1, ff_txt=b"\xffb, x\n150, a\n"),
+    Case("a listed line is shown without the CR of its line end", b"",
+         text("crlf.txt:", "1: objs" + NO_ID, CR_NOTE, REMOVE % 1), b"", 1, args=("crlf.txt",),
+         setup=files(crlf_txt=b"objs\r\n150, a\r\n"),
+         not_under_wine="the Windows program reads CR LF as a line break"),
+    Case("a CR LF line before a plain one still gets the note", b"",
+         text("crlf.txt:", CR_NOTE, READY % 2), b"", 0, args=("crlf.txt",),
+         setup=files(crlf_txt=b"150, a\r\n151, b\n"),
+         not_under_wine="the Windows program reads CR LF as a line break"),
+    Case("a file that fails part way through is not ready", b"", b"",
+         text("tallyrun: cannot read big.txt: Input/output error"), 2, args=("big.txt",),
+         setup=files(big_txt=b"150, chair, chairtxd, 100, 0\n" * 5000),
+         stage={"STAGE_READ_FAIL": "big.txt:2"}),
+    checked("a file of one keyword holds nothing to take", ("objs.txt",),
+            text("objs.txt:", "1: objs" + NO_ID, NOTHING), 1, objs_txt=b"objs\n"),
+    Case("a hundred files with few descriptors", b"",
+         b"".join(text(f"{n}.txt:", READY % 1) for n in range(100)), b"", 0,
+         args=tuple(f"{n}.txt" for n in range(100)), open_files_limit=64,
+         setup=lambda work: [(work / f"{n}.txt").write_bytes(b"150, a\n") for n in range(100)]),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),

@@ -109,6 +109,10 @@ class Case:
                                            # runs during the pause
     signal: Optional[int] = None           # sent to the program during the staged pause
                                            # instead; a status of -signal is the one it gives
+    during_pause: Optional[Callable[[Path], Optional[str]]] = None  # or this is done during
+                                           # the pause, given the folder: a problem, or None
+    argv0: Optional[str] = None            # the name the program is started under
+    open_files_limit: Optional[int] = None  # descriptors, as `ulimit -n` sets it
     after: Optional[Callable[[Path, bytes], Optional[str]]] = None  # a last check, given the
                                            # folder and standard output: a problem, or None
 
@@ -183,8 +187,10 @@ class Platform:
             return "needs the staging library, built for native Linux programs only"
         if not self.wine:
             return case.not_natively
-        if getattr(case, "memory_limit", None):
-            return "Wine cannot start under a memory limit"
+        if getattr(case, "memory_limit", None) or getattr(case, "open_files_limit", None):
+            return "Wine cannot start under a memory or descriptor limit"
+        if getattr(case, "argv0", None):
+            return "Wine starts the program under a name of its own"
         if In.CLOSED in modes or Out.CLOSED in modes:
             return "Wine gives its own channels the numbers of closed standard descriptors"
         return case.not_under_wine
@@ -248,6 +254,7 @@ class Streams:
         self.feed_writer = None
         self.waited_after_last_line = None
         self.second = None      # result of a second run
+        self.pause_problem = None  # what went wrong during a staged pause
         self.captured = {}      # stream name -> file capturing a Streamed expectation
         self.stdin = self.connect_input(case.stdin_mode)
         self.stdout = self.connect_output("stdout", case.stdout_mode, case.stdout, scratch)
@@ -371,6 +378,8 @@ class Streams:
             if self.case.signal is not None:
                 process.send_signal(self.case.signal)
                 time.sleep(0.1)  # the signal has arrived while the write still waits
+            elif self.case.during_pause is not None:
+                self.pause_problem = self.case.during_pause(self.work)
             else:
                 self.start_second()
         finally:
@@ -427,6 +436,8 @@ def run_once(program, case, platform, work, scratch):
             resource.setrlimit(resource.RLIMIT_FSIZE, (case.file_size_limit,) * 2)
         if case.memory_limit is not None:
             resource.setrlimit(resource.RLIMIT_AS, (case.memory_limit,) * 2)
+        if case.open_files_limit is not None:
+            resource.setrlimit(resource.RLIMIT_NOFILE, (case.open_files_limit,) * 2)
 
     streams = Streams(case, work, scratch, platform, program)
     env = platform.env
@@ -437,8 +448,12 @@ def run_once(program, case, platform, work, scratch):
                    **case.stage)
     cpu_before = resource.getrusage(resource.RUSAGE_CHILDREN)
     try:
+        command = platform.command(program, case)
+        if case.argv0:
+            command = [case.argv0] + command[1:]
         process = subprocess.Popen(
-            platform.command(program, case), stdin=streams.stdin, stdout=streams.stdout,
+            command, executable=program if case.argv0 else None, stdin=streams.stdin,
+            stdout=streams.stdout,
             stderr=streams.stderr, cwd=work, preexec_fn=prepare_child, env=env,
             **platform.user(case))
         streams.close()
@@ -467,6 +482,9 @@ def run_once(program, case, platform, work, scratch):
         cpu = (cpu_after.ru_utime + cpu_after.ru_stime) - (cpu_before.ru_utime + cpu_before.ru_stime)
         if not platform.wine and cpu > LATE_SECONDS / 2:
             problems.append(f"used {cpu:.2f} s of processor time waiting {LATE_SECONDS:g} s for input")
+
+    if streams.pause_problem:
+        problems.append(streams.pause_problem)
 
     if case.second_run is not None:
         second = streams.second

@@ -260,6 +260,43 @@ def locked(name):
     return setup
 
 
+def flocked(name, how):
+    """Both files hold an earlier run's lines, and another program holds `name` with a flock
+    of the kind given while the case runs."""
+    def setup(work: Path):
+        earlier_run_files(work)
+        fd = os.open(work / name, os.O_RDWR)
+        fcntl.flock(fd, how)
+        HELD_LOCKS.append(fd)
+    return setup
+
+
+def cannot_lock(name):
+    """Another program's record lock (lockf) on `name` must be refused: the run holds it."""
+    def attempt(work: Path):
+        fd = os.open(work / name, os.O_RDWR)
+        try:
+            fcntl.lockf(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            return f"another program locked {name} while the run still held it"
+        except OSError:
+            return None
+        finally:
+            os.close(fd)
+    return attempt
+
+
+def unshrinkable(name, content):
+    """`name` leads to a file holding `content` that cannot be made shorter (a memfd sealed
+    against shrinking, reached through /proc)."""
+    def setup(work: Path):
+        fd = os.memfd_create("sealed", os.MFD_ALLOW_SEALING)
+        os.write(fd, content)
+        fcntl.fcntl(fd, fcntl.F_ADD_SEALS, fcntl.F_SEAL_SHRINK)
+        HELD_LOCKS.append(fd)
+        (work / name).symlink_to(f"/proc/{os.getpid()}/fd/{fd}")
+    return setup
+
+
 def unknown_option(argument):
     return dict(stdout=b"", status=1, files=EARLIER_FILES, setup=earlier_run_files, args=(argument,),
                 stderr=text(f'renumbrix: unknown option "{argument}"; see renumbrix --help'))
@@ -538,6 +575,24 @@ LONG_TWO_LINES = b"2\n400\n150" + LONG_LINE + b"\n151, b\n"
 FIFO_IDE = DrainedFifo("Sorted.ide", completed(2, 400, [accepted(150, LONG_LINE),
                                                          accepted(151, ", b")])["files"]["Sorted.ide"])
 RECORD_LOCKS = "Windows programs meet share modes, not POSIX record locks"
+KILOBYTE_LINE = ", " + "x" * 1022
+# Enough bytes through each file that a line buffer never cleared outgrows the memory limit.
+MANY_LONG_LINES = 20000
+CONSOLE_FAILS = "a failing console write is staged with the library, for native programs only"
+
+
+def many_long_lines():
+    yield b"%d\n400\n" % MANY_LONG_LINES
+    for _ in range(MANY_LONG_LINES // 1000):
+        yield (b"150" + KILOBYTE_LINE.encode() + b"\n") * 1000
+
+
+def failing_third_console_write():
+    """Standard output into out.txt whose third write takes half its bytes and whose fourth
+    fails: it ends where the failure left it, and no later line is written."""
+    banner = BANNER.split(b"\n")
+    third = banner[2] + b"\n"
+    return banner[0] + b"\n" + banner[1] + b"\n" + third[:len(third) // 2]
 
 
 def dict_with_files(run, files):
@@ -734,6 +789,43 @@ CASES = [
          second_run=refused("Sorted.ide"),
          **completed(3, 400, [accepted(150, ", chair"), accepted(151, ", table"),
                               accepted(152, ", lamp")])),
+
+    # Cases that tell apart faults the cases above let through.
+    Case("Sorted.ide held by another program's shared flock", TWO_LINE_INPUT,
+         **dict(refused("Sorted.ide"), files=EARLIER_FILES),
+         setup=flocked("Sorted.ide", fcntl.LOCK_SH), not_under_wine=RECORD_LOCKS),
+    Case("Sorted.ide held by another program's exclusive flock", TWO_LINE_INPUT,
+         **dict(refused("Sorted.ide"), files=EARLIER_FILES),
+         setup=flocked("Sorted.ide", fcntl.LOCK_EX), not_under_wine=RECORD_LOCKS),
+    Case("Sorted.ide stays record-locked once it is closed, until the log is", TWO_LINE_INPUT,
+         TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, TWO_LINE_FILES,
+         stage={"STAGE_PAUSE_AT": "Sorted.ide Closed"}, during_pause=cannot_lock("Sorted.ide")),
+    Case("a second run while the first waits at its last line", TWO_LINE_INPUT,
+         TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, invalid_count(0)["files"], timeout=60,
+         stage={"STAGE_PAUSE_AT": "Press Any Key To Quit..."}, second_run=invalid_count(0)),
+    Case("Sorted.ide that cannot be emptied is refused and kept", TWO_LINE_INPUT,
+         **dict(refused("Sorted.ide"), files={"Sorted.ide": unchanged(EARLIER), "Sorted.log": b""}),
+         setup=unshrinkable("Sorted.ide", EARLIER), not_under_wine="a sealed memfd is Linux's"),
+    Case("Sorted.ide takes half a write, then writes again: it ends before that line",
+         TWENTY_LINES, **completed(20, 400, TWENTY, ide_written=False, ide=IDE_HEADER +
+                                    text("400" + CHAIR, "401" + CHAIR)),
+         stage={"STAGE_FAIL": "Sorted.ide:5:1"}),
+    Case("standard output into a file that fails is not written again", TWO_LINE_INPUT, None,
+         TWO_LINE_STDERR, 0, dict(TWO_LINE_FILES, **{"out.txt": failing_third_console_write()}),
+         stdout_mode=into("out.txt"), stage={"STAGE_FAIL": "out.txt:3:2"}),
+    Case("many long lines in little memory", b"", stdin_chunks=many_long_lines,
+         memory_limit=TOO_LONG_FOR_MEMORY // 2, timeout=60,
+         **completed(MANY_LONG_LINES, 400, [accepted(150, KILOBYTE_LINE)] * MANY_LONG_LINES,
+                     streamed=True)),
+    Case("input that fails with EIO is unreadable, not ended", TWO_LINE_INPUT,
+         stdin_mode=into("/proc/self/mem"), **dict(invalid_count(0), status=1, stderr=CREATED +
+                                                   text("Unable to read console input") + BAD_COUNT),
+         not_under_wine="EIO from a file is a Linux read"),
+    Case("a byte-order mark in front of a later line is not passed over",
+         b"2\n400\n150, a\n\xef\xbb\xbf151, b\n",
+         **completed(2, 400, [accepted(150, ", a"), rejected(0)])),
+    Case("started under a name that looks like an option", TWO_LINE_INPUT, TWO_LINE_STDOUT,
+         TWO_LINE_STDERR, 0, TWO_LINE_FILES, argv0="-renumbrix"),
 
     # Where the run meets the operating system.
     Case("a file-size limit of 0: both files are created empty", TWO_LINE_INPUT,
