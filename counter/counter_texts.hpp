@@ -2,9 +2,17 @@
 
 #include <string_view>
 
-// Every fixed text tallyrun writes, kept exactly as users know them. A text of
-// several lines ends each with its line break.
+// Every fixed text tallyrun writes, kept exactly as users know them, and its
+// exit statuses. A text of several lines ends each with its line break.
 namespace tallyrun_text {
+
+// The exit statuses: a block ready as it stands (or a count that reached the
+// end of its input), lines listed, and trouble: a file that cannot be read,
+// output that cannot be written, or a command line that cannot be followed.
+constexpr int kExitReady = 0;
+constexpr int kExitListed = 1;
+constexpr int kExitTrouble = 2;
+constexpr int kExitUsage = kExitTrouble;
 
 // The answers to --version and --help.
 constexpr std::string_view kProgramName = "tallyrun";

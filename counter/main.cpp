@@ -1,20 +1,33 @@
-#include "command_line.hpp"
-#include "console_streams.hpp"
-#include "counter_texts.hpp"
-#include "line_writer.hpp"
-#include "raw_io.hpp"
-#include "system_conventions.hpp"
-#include "tally.hpp"
+#include <string_view>
+#include <vector>
+
+#include "common/command_line.hpp"
+#include "common/console_input.hpp"
+#include "common/console_output.hpp"
+#include "common/system.hpp"
+#include "counter/counter_texts.hpp"
 
 namespace text = tallyrun_text;
 
+// tallyrun's two jobs, in tally.cpp, each returning the process's exit
+// status. The count of typed or pasted lines: the banner, then a running
+// total after every line of console input, with a note on each line
+// renumbrix would not take, and at the end the count to declare; 1 when input
+// cannot be read or a total cannot be written. And the block check of each
+// file named ("-" is console input): every line renumbrix would not take,
+// with the reason, then the count to declare; 0 when every block is ready,
+// 1 when lines were listed, 2 when a file cannot be read or the result
+// cannot be written.
+int runLineCounter(const ConsoleStreams& console);
+int runBlockCheck(const std::vector<std::string_view>& names, const ConsoleStreams& console);
+
 int main(int argc, char* argv[]) {
-    const rawio::MissingStreams missing = rawio::prepareConsole();
-    const bool windowWaits = conventions::consoleClosesWithProgram();
+    const sys::MissingStreams missing = sys::prepareConsole();
+    const bool windowWaits = sys::consoleClosesWithProgram();
     const CommandLine line = readCommandLine(
         argc, argv,
-        {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows, kExitTrouble,
-         true},
+        {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows,
+         text::kExitUsage, true},
         missing);
 
     // Do the work: files named on the command line (or dropped on the
@@ -33,7 +46,7 @@ int main(int argc, char* argv[]) {
     // or the check with it, unless it waits for a key.
     if (windowWaits) {
         LineWriter(kStandardError).line(text::kPressKey);
-        conventions::waitForKeyPress();
+        sys::waitForKeyPress();
     }
     return status;
 }

@@ -1,21 +1,26 @@
-#include "tally.hpp"
+// tallyrun's work: the count of typed or pasted lines, and the block check of
+// files.
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "block_check.hpp"
-#include "console_texts.hpp"
-#include "counter_texts.hpp"
-#include "id_rule.hpp"
-#include "input_reader.hpp"
-#include "line_writer.hpp"
-#include "raw_io.hpp"
-#include "system_conventions.hpp"
+#include "common/block_check.hpp"
+#include "common/console_input.hpp"
+#include "common/console_output.hpp"
+#include "common/id_rule.hpp"
+#include "common/system.hpp"
+#include "common/texts.hpp"
+#include "counter/counter_texts.hpp"
 
 namespace text = tallyrun_text;
-namespace shared = console_text;
+namespace shared = common_text;
+using text::kExitListed;
+using text::kExitReady;
+using text::kExitTrouble;
 
 namespace {
 
@@ -38,14 +43,14 @@ int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& 
               LineWriter& err) {
     const BlockFile file{text::kProgramName, name, name == "-"};
     const std::string path(name);
-    const int fd = file.standardInput ? console.input : rawio::openInputFile(path.c_str());
+    const int fd = file.standardInput ? console.input : sys::openInputFile(path.c_str());
     if (fd < 0) {
         reportUnreadable(err, file, errno);
         return kExitTrouble;
     }
     const BlockCheck check = checkBlock(fd, file, out, err, true);
     if (!file.standardInput) {
-        rawio::closeFile(fd);
+        sys::closeFile(fd);
     }
     switch (check.result) {
         case BlockCheck::Result::Ready:
@@ -64,15 +69,15 @@ int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& 
 int runLineCounter(const ConsoleStreams& console) {
     LineWriter err(console.error);
     err.lines(text::kBanner);
-    if (conventions::inputIsTyped()) {
-        err.line(conventions::endsInputWithCtrlZ() ? text::kFinishWithCtrlZ : text::kFinishWithCtrlD);
+    if (sys::inputIsTyped()) {
+        err.line(sys::endsInputWithCtrlZ() ? text::kFinishWithCtrlZ : text::kFinishWithCtrlD);
     }
 
     // Lines are counted, never stored: each is judged in place as it is read,
     // so memory stays the same whatever the length or number of lines. A last
     // line without a line break still counts once the input ends. The total
     // is 64-bit so that an endless feed cannot wrap it around.
-    InputReader input(console.input, &err);
+    InputReader input(console.input);
     LineWriter out(console.output);
     JudgedLine line;
     std::int64_t total = 0;
@@ -93,6 +98,7 @@ int runLineCounter(const ConsoleStreams& console) {
         }
     }
     if (input.readFailed()) {
+        err.line(shared::kInputNotRead);
         return 1;
     }
     sayCountToDeclare(err, total, notTaken);

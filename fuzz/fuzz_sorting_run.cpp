@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sorting_run.hpp"
+#include "sorter/sorting_run.hpp"
 
 namespace {
 

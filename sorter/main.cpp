@@ -1,10 +1,9 @@
-#include "command_line.hpp"
-#include "console_streams.hpp"
-#include "line_writer.hpp"
-#include "raw_io.hpp"
-#include "sorter_texts.hpp"
-#include "sorting_run.hpp"
-#include "system_conventions.hpp"
+#include "common/command_line.hpp"
+#include "common/console_input.hpp"
+#include "common/console_output.hpp"
+#include "common/system.hpp"
+#include "sorter/sorter_texts.hpp"
+#include "sorter/sorting_run.hpp"
 
 namespace text = renumbrix_text;
 
@@ -15,8 +14,8 @@ constexpr int kExitUsage = 1;
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const rawio::MissingStreams missing = rawio::prepareConsole();
-    const bool windowWaits = conventions::consoleClosesWithProgram();
+    const sys::MissingStreams missing = sys::prepareConsole();
+    const bool windowWaits = sys::consoleClosesWithProgram();
     const CommandLine line = readCommandLine(
         argc, argv,
         {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows, kExitUsage,
@@ -24,7 +23,7 @@ int main(int argc, char* argv[]) {
         missing);
     // The files are the product: a terminal or window closed midway must not
     // take them down with it.
-    rawio::outliveConsole();
+    sys::outliveConsole();
 
     // Do the work: the block comes from the file named on the command line
     // (or dropped on the program), or else from the console.
@@ -47,7 +46,7 @@ int main(int argc, char* argv[]) {
         if (!end.quitHintShown) {
             LineWriter(kStandardError).line(text::kQuitHint);
         }
-        conventions::waitForKeyPress();
+        sys::waitForKeyPress();
     }
     return end.status;
 }

@@ -1,4 +1,4 @@
-#include "sorting_run.hpp"
+#include "sorter/sorting_run.hpp"
 
 #include <cerrno>
 #include <cstdint>
@@ -8,17 +8,100 @@
 #include <string>
 #include <string_view>
 
-#include "block_check.hpp"
-#include "console_texts.hpp"
-#include "id_line_reader.hpp"
-#include "input_reader.hpp"
-#include "line_writer.hpp"
-#include "output_file.hpp"
-#include "raw_io.hpp"
-#include "sorter_texts.hpp"
-#include "system_conventions.hpp"
+#include "common/block_check.hpp"
+#include "common/console_output.hpp"
+#include "common/id_rule.hpp"
+#include "common/system.hpp"
+#include "common/texts.hpp"
+#include "sorter/sorter_texts.hpp"
 
 namespace text = renumbrix_text;
+namespace shared = common_text;
+
+// --- Reading console input, by the ID rule (id_rule.hpp).
+
+namespace {
+
+// Whether a read may go on. The first read of an input looks at the mark its
+// editor may have put in front of it: a UTF-8 mark is passed over, and UTF-16
+// text cannot be read.
+bool mayRead(InputReader& input) {
+    if (!input.stopped() && input.atStart()) {
+        switch (textMarkAt(input)) {
+            case TextMark::Utf8:
+                input.skipBytes(kUtf8Mark.size());
+                break;
+            case TextMark::Utf16:
+                input.fail(EILSEQ);
+                break;
+            case TextMark::None:
+                break;
+        }
+    }
+    return !input.stopped();
+}
+
+// The rest of the current line as a source for the ID rule: it ends at the
+// line break, which it leaves unread.
+class RestOfLine {
+public:
+    explicit RestOfLine(InputReader& input) : input_(input) {}
+    int peek() {
+        const int c = input_.peek();
+        return c == '\n' ? InputReader::kEnd : c;
+    }
+    void skip() { input_.skip(); }
+
+private:
+    InputReader& input_;
+};
+
+}  // namespace
+
+bool readIdNumber(InputReader& input, std::int32_t& value) {
+    if (!mayRead(input)) {
+        return false;
+    }
+    const NumberRead read = readNumber(input, value);
+    if (read != NumberRead::Number) {
+        input.stop();
+    }
+    return read == NumberRead::Number;
+}
+
+bool readWholeLineNumber(InputReader& input, std::int32_t& value) {
+    if (!mayRead(input)) {
+        return false;
+    }
+    RestOfLine line(input);
+    NumberRead read = readNumber(line, value);
+    while (isBlank(line.peek())) {
+        line.skip();
+    }
+    // Anything more on the line makes all of it no number.
+    if (read != NumberRead::Nothing && line.peek() != InputReader::kEnd) {
+        value = 0;
+        read = NumberRead::NotANumber;
+    }
+    // Nothing behind the line is looked at: a person may still be typing.
+    input.skipLine();
+    if (read != NumberRead::Number) {
+        input.stop();
+    }
+    return read == NumberRead::Number;
+}
+
+bool readLineId(InputReader& input, std::int32_t& lineId) {
+    lineId = 0;
+    return readIdNumber(input, lineId);
+}
+
+bool readLineExtension(InputReader& input, std::string& extension) {
+    extension.clear();
+    return !mayRead(input) || input.takeLine(extension) != InputReader::LineEnd::Dropped;
+}
+
+// --- The run and its two files.
 
 namespace {
 
@@ -38,17 +121,15 @@ struct Run {
           block(checked),
           out(streams.output),
           err(streams.error),
-          input(streams.input, &err),
-          reader(input) {
+          input(streams.input) {
         if (block != nullptr) {
-            blockInput = std::make_unique<InputReader>(block->fd, &err);
-            blockReader = std::make_unique<IdLineReader>(*blockInput);
+            blockInput = std::make_unique<InputReader>(block->fd);
         }
     }
 
     // The definition lines come from the block file when there is one, and
     // otherwise from the console, behind the two answers.
-    IdLineReader& lines() { return blockReader ? *blockReader : reader; }
+    InputReader& lines() { return blockInput ? *blockInput : input; }
 
     bool inputFailed() const {
         return input.readFailed() || (blockInput && blockInput->readFailed());
@@ -59,12 +140,21 @@ struct Run {
     LineWriter out;
     LineWriter err;
     InputReader input;
-    IdLineReader reader;
     std::unique_ptr<InputReader> blockInput;
-    std::unique_ptr<IdLineReader> blockReader;
     OutputFile ide;
     OutputFile log;
 };
+
+// A read that failed is reported once, when it happens; input in UTF-16 says
+// first what it is.
+void reportFailedRead(Run& run, InputReader& input) {
+    if (input.failureToReport()) {
+        if (input.readError() == EILSEQ) {
+            run.err.line(text::kInputIsUtf16);
+        }
+        run.err.line(shared::kInputNotRead);
+    }
+}
 
 int blockFd(const Run& run) {
     return run.block != nullptr ? run.block->fd : -1;
@@ -228,7 +318,8 @@ SortingEnd endEarly(Run& run, std::string_view complaint) {
 std::int32_t ask(Run& run, std::string_view question) {
     run.out.line(question);
     std::int32_t answer = 0;
-    run.reader.readIdNumber(answer);
+    readIdNumber(run.input, answer);
+    reportFailedRead(run, run.input);
     run.out.line();
     return answer;
 }
@@ -238,7 +329,8 @@ std::int32_t ask(Run& run, std::string_view question) {
 std::int32_t askWholeLine(Run& run, std::string_view question) {
     run.out.line(question);
     std::int32_t answer = 0;
-    run.reader.readWholeLineNumber(answer);
+    readWholeLineNumber(run.input, answer);
+    reportFailedRead(run, run.input);
     run.out.line();
     return answer;
 }
@@ -262,7 +354,8 @@ std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
         std::int32_t lineId = 0;
 
         run.out.line(text::kAskLine);
-        run.lines().readLineId(lineId);
+        readLineId(run.lines(), lineId);
+        reportFailedRead(run, run.lines());
         run.out.line(text::kLineDone);
         run.out.line();
         ++entered;
@@ -274,9 +367,10 @@ std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
             run.err.line(text::kBadLineId, text::kErrorNotice);
             logLineMismatch(run.log, declared, entered);
             run.err.line(text::kQuitHint);
-        } else if (run.lines().readLineExtension(extension)) {
+        } else if (readLineExtension(run.lines(), extension)) {
             taken = extension;
         }
+        reportFailedRead(run, run.lines());
         writeIdeEntry(run.ide, newId, taken);
         logLineBlock(run.log, lineId, newId, taken);
     }
@@ -302,7 +396,7 @@ SortingEnd sort(const ConsoleStreams& console, const CheckedBlock* block) {
     if (log == OutputFile::Claim::InUse) {
         return endRefused(run, text::kLogNotCreated);
     }
-    if (!run.ide.empty()) {
+    if (!run.ide.truncate()) {
         return endRefused(run, text::kIdeNotCreated);
     }
     run.err.line(text::kIdeCreated);
@@ -310,7 +404,7 @@ SortingEnd sort(const ConsoleStreams& console, const CheckedBlock* block) {
     // A log that cannot be created ends the run only after Sorted.ide has its
     // header, which is what such a run has always left.
     writeIdeHeader(run.ide);
-    if (log != OutputFile::Claim::Taken || !run.log.empty()) {
+    if (log != OutputFile::Claim::Taken || !run.log.truncate()) {
         return endRefused(run, text::kLogNotCreated);
     }
     run.err.line(text::kLogCreated);
@@ -361,7 +455,7 @@ public:
     BlockDescriptor& operator=(const BlockDescriptor&) = delete;
     ~BlockDescriptor() {
         if (fd_ >= 0) {
-            rawio::closeFile(fd_);
+            sys::closeFile(fd_);
         }
     }
     int fd() const { return fd_; }
@@ -381,7 +475,7 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
     LineWriter err(console.error);
     const BlockFile file{text::kProgramName, name, false};
     const std::string path(name);
-    const BlockDescriptor block(rawio::openInputFile(path.c_str()));
+    const BlockDescriptor block(sys::openInputFile(path.c_str()));
     if (block.fd() < 0) {
         reportUnreadable(err, file, errno);
         return refuseBlock(err);
@@ -390,24 +484,24 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
     // The file is read twice, to check it and then to sort it, holding no
     // more than a line at a time. A file changed while it was checked is
     // refused; the sort takes no more lines than the check counted.
-    rawio::FileStamp before{};
-    rawio::FileStamp after{};
-    const bool stamped = rawio::stampFile(block.fd(), before);
+    sys::FileStamp before{};
+    sys::FileStamp after{};
+    const bool stamped = sys::stampFile(block.fd(), before);
     const BlockCheck check = checkBlock(block.fd(), file, out, err, false);
     if (check.result == BlockCheck::Result::OutputFailed) {
-        err.line(console_text::kOutputNotWritten);
+        err.line(shared::kOutputNotWritten);
     }
     if (check.result != BlockCheck::Result::Ready) {
         return refuseBlock(err);
     }
-    if (!rawio::rewindFile(block.fd())) {
-        err << text::kProgramName << console_text::kReasonFollows;
+    if (!sys::rewindFile(block.fd())) {
+        err << text::kProgramName << shared::kReasonFollows;
         writeShown(err, name);
         err.line(text::kBlockNotOnDisk);
         return refuseBlock(err);
     }
-    if (!stamped || !rawio::stampFile(block.fd(), after) || !(before == after)) {
-        err << text::kProgramName << console_text::kReasonFollows;
+    if (!stamped || !sys::stampFile(block.fd(), after) || !(before == after)) {
+        err << text::kProgramName << shared::kReasonFollows;
         writeShown(err, name);
         err.line(text::kBlockChanged);
         return refuseBlock(err);
@@ -415,14 +509,14 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
 
     // A file dropped on the program does not start it in a folder the user
     // chose: the results go beside the block.
-    const std::string folder = conventions::folderOf(name);
-    if (!rawio::changeFolder(folder.c_str())) {
+    const std::string folder = sys::folderOf(name);
+    if (!sys::changeFolder(folder.c_str())) {
         err << text::kProgramName << text::kCannotEnterFolder;
         writeShown(err, name);
-        err.line(console_text::kReasonFollows, std::strerror(errno));
+        err.line(shared::kReasonFollows, std::strerror(errno));
         return refuseBlock(err);
     }
-    const std::string current = rawio::currentFolder();
+    const std::string current = sys::currentFolder();
     const CheckedBlock checked{block.fd(), static_cast<std::int32_t>(check.lines),
                                current.empty() ? std::string_view(folder) : current};
     return sort(console, &checked);

@@ -4,7 +4,7 @@
 
 // The fixed texts that the code shared by both programs writes: the console's
 // own reports, the command line's refusals, and the block check.
-namespace console_text {
+namespace common_text {
 
 // Shown on the error stream when console input fails for a reason other than
 // its end, or holds a line too long for the memory at hand.
@@ -81,4 +81,4 @@ constexpr std::string_view kMarkShown = "<BOM>";
 constexpr std::string_view kCutBefore = "<and ";
 constexpr std::string_view kCutAfter = " bytes more>";
 
-}  // namespace console_text
+}  // namespace common_text

@@ -2,7 +2,6 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,10 +9,9 @@
 #include <cerrno>
 #include <csignal>
 
-#include "console_streams.hpp"
-#include "raw_io.hpp"
+#include "common/system.hpp"
 
-namespace rawio {
+namespace sys {
 
 namespace {
 
@@ -119,31 +117,18 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
     }
 }
 
-Transfer writeSome(int fd, const std::string_view* pieces, std::size_t count) {
-    // Lines have a handful of pieces; more than this go out in a later call.
-    constexpr std::size_t kMostPieces = 8;
-    iovec vectors[kMostPieces];
-    std::size_t used = 0;
-    std::size_t total = 0;
-    for (std::size_t index = 0; index < count && used < kMostPieces && total < kMaxTransfer;
-         ++index) {
-        const std::size_t size = std::min(pieces[index].size(), kMaxTransfer - total);
-        if (size > 0) {
-            vectors[used++] = {const_cast<char*>(pieces[index].data()), size};
-            total += size;
-        }
-    }
-    if (total == 0) {
+Transfer writeSome(int fd, const char* bytes, std::size_t size) {
+    const std::size_t offered = std::min(size, kMaxTransfer);
+    if (offered == 0) {
         return {0, 0};
     }
     for (;;) {
-        const ssize_t written = used == 1 ? ::write(fd, vectors[0].iov_base, vectors[0].iov_len)
-                                          : ::writev(fd, vectors, static_cast<int>(used));
+        const ssize_t written = ::write(fd, bytes, offered);
         if (written > 0) {
-            return {total, static_cast<std::size_t>(written)};
+            return {offered, static_cast<std::size_t>(written)};
         }
         if (written == 0 || !mayRetry(fd, POLLOUT)) {
-            return {total, 0};
+            return {offered, 0};
         }
     }
 }
@@ -265,7 +250,7 @@ std::string currentFolder() {
 
 MissingStreams prepareConsole() {
     bool missing[3] = {};
-    for (int fd = kStandardInput; fd <= kStandardError; ++fd) {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
             missing[fd] = true;
             // open() returns the lowest free number, which is this one.
@@ -277,7 +262,7 @@ MissingStreams prepareConsole() {
     for (const int signal : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) {
         holdBackWhileWriting(signal);
     }
-    return {missing[kStandardInput], missing[kStandardOutput], missing[kStandardError]};
+    return {missing[STDIN_FILENO], missing[STDOUT_FILENO], missing[STDERR_FILENO]};
 }
 
 void outliveConsole() {
@@ -285,4 +270,47 @@ void outliveConsole() {
     std::signal(SIGHUP, SIG_IGN);
 }
 
-}  // namespace rawio
+// --- Conventions of a POSIX system.
+
+
+bool looksLikeOption(std::string_view argument) {
+    return !argument.empty() && argument.front() == '-';
+}
+
+bool isSystemHelpSwitch(std::string_view) {
+    return false;
+}
+
+bool comesWithReadMe() {
+    return false;
+}
+
+bool hasPosixShell() {
+    return true;
+}
+
+bool inputIsTyped() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+bool endsInputWithCtrlZ() {
+    return false;
+}
+
+std::string folderOf(std::string_view path) {
+    const std::size_t last = path.find_last_of('/');
+    if (last == std::string_view::npos) {
+        return ".";
+    }
+    // "/x" lies in the root, whose only name is its separator.
+    return std::string(path.substr(0, last == 0 ? 1 : last));
+}
+
+bool consoleClosesWithProgram() {
+    // A terminal window belongs to the shell that started the program.
+    return false;
+}
+
+void waitForKeyPress() {}
+
+}  // namespace sys

@@ -11,13 +11,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "console_streams.hpp"
-#include "raw_io.hpp"
+#include "common/system.hpp"
 
 // Windows calls are not interrupted by signals, and the consoles, pipes and
 // files a Windows program is given block (non-blocking pipes are a relic no
 // console program meets), so nothing here retries or waits on its own.
-namespace rawio {
+namespace sys {
 
 namespace {
 
@@ -101,20 +100,9 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
     return count < 0 && consoleClosed ? 0 : count;
 }
 
-Transfer writeSome(int fd, const std::string_view* pieces, std::size_t count) {
-    // The runtime writes one buffer per call, so the pieces of a line are
-    // joined first. The buffer lives on, sized for the longest line so far.
-    static std::string joined;
-    std::string_view data = count == 1 ? pieces[0] : std::string_view();
-    if (count != 1) {
-        joined.clear();
-        for (std::size_t index = 0; index < count && joined.size() < kMaxTransfer; ++index) {
-            joined.append(pieces[index].substr(0, kMaxTransfer - joined.size()));
-        }
-        data = joined;
-    }
-    const std::size_t offered = std::min(data.size(), kMaxTransfer);
-    const int written = _write(fd, data.data(), static_cast<unsigned>(offered));
+Transfer writeSome(int fd, const char* bytes, std::size_t size) {
+    const std::size_t offered = std::min(size, kMaxTransfer);
+    const int written = _write(fd, bytes, static_cast<unsigned>(offered));
     return {offered, written > 0 ? static_cast<std::size_t>(written) : 0};
 }
 
@@ -216,11 +204,11 @@ MissingStreams prepareConsole() {
     // descriptor for it free, and the next file opened would take it. The
     // handles are asked for directly, which no runtime check can trip over.
     const DWORD standardHandles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-    for (int fd = kStandardInput; fd <= kStandardError; ++fd) {
+    for (int fd = 0; fd <= 2; ++fd) {
         const HANDLE handle = GetStdHandle(standardHandles[fd]);
         if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
             missing[fd] = true;
-            const int nul = _open("NUL", fd == kStandardInput ? _O_RDONLY : _O_WRONLY);
+            const int nul = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
             if (nul > fd) {
                 _dup2(nul, fd);
                 _close(nul);
@@ -228,7 +216,7 @@ MissingStreams prepareConsole() {
         }
     }
     SetConsoleCtrlHandler(onInterrupt, TRUE);
-    return {missing[kStandardInput], missing[kStandardOutput], missing[kStandardError]};
+    return {missing[0], missing[1], missing[2]};
 }
 
 void outliveConsole() {
@@ -237,4 +225,63 @@ void outliveConsole() {
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
-}  // namespace rawio
+// --- Conventions of Windows.
+
+bool looksLikeOption(std::string_view argument) {
+    return !argument.empty() && (argument.front() == '-' || argument.front() == '/');
+}
+
+bool isSystemHelpSwitch(std::string_view argument) {
+    return argument == "/?";
+}
+
+bool comesWithReadMe() {
+    return true;
+}
+
+bool hasPosixShell() {
+    return false;
+}
+
+bool inputIsTyped() {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
+}
+
+bool endsInputWithCtrlZ() {
+    return true;
+}
+
+std::string folderOf(std::string_view path) {
+    // Either slash separates; "C:" alone names a drive's current folder, and
+    // a separator right behind a drive or at the start names its root.
+    const std::size_t last = path.find_last_of("\\/");
+    if (last == std::string_view::npos) {
+        return path.size() >= 2 && path[1] == ':' ? std::string(path.substr(0, 2)) : ".";
+    }
+    const bool root = last == 0 || (last == 2 && path[1] == ':');
+    return std::string(path.substr(0, root ? last + 1 : last));
+}
+
+bool consoleClosesWithProgram() {
+    // cmd, PowerShell or a batch file share the console and keep its window
+    // open; a double-clicked program is the console's only process.
+    DWORD mode;
+    DWORD processes[2];
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) &&
+           GetConsoleProcessList(processes, 2) == 1;
+}
+
+void waitForKeyPress() {
+    const HANDLE console = GetStdHandle(STD_INPUT_HANDLE);
+    FlushConsoleInputBuffer(console);
+    INPUT_RECORD event;
+    DWORD count;
+    while (ReadConsoleInputW(console, &event, 1, &count) && count == 1) {
+        if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown) {
+            return;
+        }
+    }
+}
+
+}  // namespace sys

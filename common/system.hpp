@@ -5,12 +5,13 @@
 #include <string>
 #include <string_view>
 
-// The descriptor calls both programs make, and the set-up of the standard
-// descriptors they rest on: one implementation per system (raw_io_posix.cpp,
-// raw_io_windows.cpp), chosen by the build. On
-// Windows they go through the runtime's text mode, which turns CR LF into LF
-// on input and LF into CR LF on output; the programs never add or strip a CR
-// themselves.
+// Everything both programs ask of the operating system: the descriptor
+// calls, the signals, and what each system's users expect of a console
+// program (its window, its options, its paths). One implementation per system
+// (system_posix.cpp, system_windows.cpp), chosen by the build. On Windows
+// reads and writes go through the runtime's text mode, which turns CR LF into
+// LF on input and LF into CR LF on output; the programs never add or strip a
+// CR themselves.
 //
 // What every implementation promises:
 // - A call interrupted by a signal is made again; it never fails for that.
@@ -21,7 +22,32 @@
 //   devices serve any number of users and never match.
 // - A file opened here is closed once; the close reports lost data, never an
 //   interruption.
-namespace rawio {
+namespace sys {
+
+// --- Starting up.
+
+// Which standard streams the program was started without.
+struct MissingStreams {
+    bool input = false;
+    bool output = false;
+    bool error = false;
+};
+
+// Makes the process safe to run with closed standard streams or a vanished
+// console reader: a missing standard descriptor is bound to the null device,
+// so a file created later can never take its number, and a write to a closed
+// pipe or past a file-size limit returns an error instead of ending the
+// process. Sets up the hold of holdSignals(). Returns the streams that were
+// missing, whose output went nowhere.
+MissingStreams prepareConsole();
+
+// Lets the process finish its work when its terminal or console window is
+// closed: there is no hangup signal to end it, and input from that console
+// counts as ended. On Windows the system then allows a few seconds before it
+// ends the process.
+void outliveConsole();
+
+// --- Reading and writing.
 
 // One read or write moves at most this much, which keeps the count inside the
 // types both C runtimes take and return.
@@ -32,16 +58,16 @@ constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 // closed) has ended, not failed.
 long readSome(int fd, char* buffer, std::size_t capacity);
 
-// What one write call did: the bytes it offered the system, and the bytes the
-// system took, which may be fewer; 0 taken means the write failed.
+// What one write call did: the bytes it offered the system (at most
+// kMaxTransfer), and the bytes the system took, which may be fewer; 0 taken
+// means the write failed.
 struct Transfer {
     std::size_t offered;
     std::size_t written;
 };
 
-// Writes the pieces, in order, with one system call: at most kMaxTransfer
-// bytes of them.
-Transfer writeSome(int fd, const std::string_view* pieces, std::size_t count);
+// Writes the bytes given with one system call.
+Transfer writeSome(int fd, const char* bytes, std::size_t size);
 
 // True for a regular file on disk: the only kind of output that can be full,
 // and the only kind whose lines must never be cut by a signal.
@@ -54,6 +80,8 @@ bool isRegularFile(int fd);
 // program at once, as usual. Costs no system call.
 void holdSignals();
 void releaseSignals();
+
+// --- Files.
 
 // Opens a file for reading in text mode, as console input is read. Returns -1
 // on failure, with errno telling why (EISDIR for a folder, on every system).
@@ -110,6 +138,8 @@ bool isSameFile(int first, int second);
 // Closes a descriptor. False when the system reports that data was lost.
 bool closeFile(int fd);
 
+// --- Folders and paths.
+
 // Makes the current folder the one given. False when it cannot be entered.
 bool changeFolder(const char* path);
 
@@ -117,25 +147,46 @@ bool changeFolder(const char* path);
 // system cannot tell.
 std::string currentFolder();
 
-// Which standard streams the program was started without.
-struct MissingStreams {
-    bool input = false;
-    bool output = false;
-    bool error = false;
-};
+// The folder part of a file's path as the system writes paths: what comes
+// before its last separator, "." when there is none.
+std::string folderOf(std::string_view path);
 
-// Makes the process safe to run with closed standard streams or a vanished
-// console reader: a missing standard descriptor is bound to the null device,
-// so a file created later can never take its number, and a write to a closed
-// pipe or past a file-size limit returns an error instead of ending the
-// process. Sets up the signal hold of holdSignals(). Returns the streams that
-// were missing, whose output went nowhere.
-MissingStreams prepareConsole();
+// --- The console window and the command line.
 
-// Lets the process finish its work when its terminal or console window is
-// closed: there is no hangup signal to end it, and input from that console
-// counts as ended. On Windows the system then allows a few seconds before it
-// ends the process.
-void outliveConsole();
+// True when `argument` has the form of an option on this system: it starts
+// with '-', or on Windows with '/' as well. Elsewhere "/x" is a path.
+bool looksLikeOption(std::string_view argument);
 
-}  // namespace rawio
+// True when `argument` asks for help the way the system's own commands take
+// it: "/?" on Windows. Elsewhere "/?" is an ordinary argument (a path).
+bool isSystemHelpSwitch(std::string_view argument);
+
+// True where the programs come as a download with a ReadMe beside them
+// (Windows), false where they are installed with manual pages.
+bool comesWithReadMe();
+
+// True where a user has a POSIX shell to paste a command into; Windows users
+// have cmd, which reads no such command.
+bool hasPosixShell();
+
+// True when console input is typed by a person: a terminal, or a Windows
+// console.
+bool inputIsTyped();
+
+// True where a person ends typed input with Ctrl+Z, then Enter (Windows),
+// false where with Ctrl+D.
+bool endsInputWithCtrlZ();
+
+// True when the program's console window closes the moment it ends, so that
+// its last messages would vanish unread: on Windows, when standard input is a
+// console that no other process shares (the program was double-clicked, or a
+// file dropped on it). Never on other systems, nor for piped or redirected
+// input.
+bool consoleClosesWithProgram();
+
+// Discards whatever waits in the console's input (surplus pasted lines), then
+// waits for one new key press. Only for a console that closes with the
+// program.
+void waitForKeyPress();
+
+}  // namespace sys

@@ -1,4 +1,4 @@
-#include "line_writer.hpp"
+// The line writer over a pipe that is slow to take what it is given.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 #include <chrono>
 #include <string>
 #include <thread>
+
+#include "common/console_output.hpp"
 
 namespace {
 
@@ -31,7 +33,7 @@ TEST(LineWriter, WaitsForASlowReaderOfANonBlockingPipe) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     });
-    // One line in three pieces, the middle one too long to be copied.
+    // One line in three pieces, the middle one far longer than the pipe.
     LineWriter console(ends[1]);
     console.line("<", sent, ">");
     EXPECT_FALSE(console.failed());

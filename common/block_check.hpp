@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "input_reader.hpp"
-#include "line_writer.hpp"
+#include "common/console_input.hpp"
+#include "common/console_output.hpp"
 
 // Whether renumbrix would take the lines of a block, judged by its own rule
 // for the ID at a line's front (id_rule.hpp), so that the programs cannot

@@ -1,10 +1,8 @@
-#include "output_file.hpp"
-
-#include "raw_io.hpp"
+#include "common/console_output.hpp"
 
 OutputFile::~OutputFile() {
     if (fd_ >= 0) {
-        rawio::closeFile(fd_);
+        sys::closeFile(fd_);
     }
     release();
 }
@@ -12,26 +10,26 @@ OutputFile::~OutputFile() {
 OutputFile::Claim OutputFile::claim(const char* name, std::initializer_list<int> mustDiffer,
                                     const OutputFile* sibling) {
     bool heldElsewhere = false;
-    fd_ = rawio::openTextFile(name, heldElsewhere);
+    fd_ = sys::openTextFile(name, heldElsewhere);
     if (fd_ < 0) {
         return heldElsewhere ? Claim::InUse : Claim::Refused;
     }
-    bool inUse = !rawio::holdExclusively(fd_);
+    bool inUse = !sys::holdExclusively(fd_);
     for (const int other : mustDiffer) {
-        inUse = inUse || rawio::isSameFile(fd_, other);
+        inUse = inUse || sys::isSameFile(fd_, other);
     }
-    inUse = inUse || (sibling != nullptr && rawio::isSameFile(fd_, sibling->fd_));
+    inUse = inUse || (sibling != nullptr && sys::isSameFile(fd_, sibling->fd_));
     const Claim claim = inUse ? Claim::InUse : Claim::Taken;
     if (claim != Claim::Taken) {
-        rawio::closeFile(fd_);
+        sys::closeFile(fd_);
         fd_ = -1;
     }
     return claim;
 }
 
-bool OutputFile::empty() {
-    if (!rawio::cutFile(fd_, 0, 0)) {
-        rawio::closeFile(fd_);
+bool OutputFile::truncate() {
+    if (!sys::cutFile(fd_, 0, 0)) {
+        sys::closeFile(fd_);
         fd_ = -1;
         return false;
     }
@@ -40,15 +38,15 @@ bool OutputFile::empty() {
 }
 
 bool OutputFile::close() {
-    hold_ = rawio::duplicate(fd_);
-    const bool closed = rawio::closeFile(fd_);
+    hold_ = sys::duplicate(fd_);
+    const bool closed = sys::closeFile(fd_);
     fd_ = -1;
     return closed && !writer_.failed();
 }
 
 void OutputFile::release() {
     if (hold_ >= 0) {
-        rawio::closeFile(hold_);
+        sys::closeFile(hold_);
         hold_ = -1;
     }
 }

@@ -1,4 +1,4 @@
-#include "id_line_reader.hpp"
+// The sorting run's reading operations, by the ID rule, over the real reader.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "input_reader.hpp"
+#include "common/console_input.hpp"
+#include "common/id_rule.hpp"
+#include "sorter/sorting_run.hpp"
 
 namespace {
 
@@ -34,22 +36,21 @@ private:
 };
 
 struct Reading {
-    explicit Reading(const std::string& bytes) : console(bytes), input(console.fd()), reader(input) {}
+    explicit Reading(const std::string& bytes) : console(bytes), input(console.fd()) {}
 
     std::int32_t number(bool expectRead) {
         std::int32_t value = kUntouched;
-        EXPECT_EQ(reader.readIdNumber(value), expectRead);
+        EXPECT_EQ(readIdNumber(input, value), expectRead);
         return value;
     }
     std::string extension() {
         std::string rest = "stale";
-        reader.readLineExtension(rest);
+        readLineExtension(input, rest);
         return rest;
     }
 
     Console console;
     InputReader input;
-    IdLineReader reader;
 };
 
 TEST(IdRange, AcceptsOneTo999998Only) {
@@ -111,10 +112,10 @@ TEST(IntegerRead, EndOfInputStoresNothing) {
 TEST(LineIdRead, HoldsZeroWhenNothingWasStored) {
     Reading r("150, a\n");
     std::int32_t lineId = 0;
-    EXPECT_TRUE(r.reader.readLineId(lineId));
+    EXPECT_TRUE(readLineId(r.input, lineId));
     EXPECT_EQ(lineId, 150);
     r.extension();
-    EXPECT_FALSE(r.reader.readLineId(lineId));
+    EXPECT_FALSE(readLineId(r.input, lineId));
     EXPECT_EQ(lineId, 0);
 }
 
@@ -163,11 +164,10 @@ TEST(IntegerRead, ByteOrderMarkArrivingByteByByte) {
         close(ends[1]);
     });
     InputReader input(ends[0]);
-    IdLineReader reader(input);
     std::int32_t value = kUntouched;
-    EXPECT_TRUE(reader.readIdNumber(value));
+    EXPECT_TRUE(readIdNumber(input, value));
     EXPECT_EQ(value, 42);
-    EXPECT_FALSE(reader.readIdNumber(value));  // a mark later on is not passed over
+    EXPECT_FALSE(readIdNumber(input, value));  // a mark later on is not passed over
     EXPECT_EQ(value, 0);
     writer.join();
     close(ends[0]);

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "raw_io.hpp"
+#include "common/system.hpp"
 
 // The command line both programs take: help, the version, the refusal of
 // options they do not know, and the arguments left for the program.
@@ -35,4 +35,4 @@ struct CommandLine {
 // standard output missing included. "--" ends the options: every argument
 // after it is an operand.
 CommandLine readCommandLine(int argc, char* argv[], const ProgramInfo& program,
-                            const rawio::MissingStreams& missing);
+                            const sys::MissingStreams& missing);

@@ -2,11 +2,31 @@
 
 #include <cstdint>
 #include <limits>
+#include <string_view>
 
 // The one rule by which renumbrix reads a number, whether the declared line
 // count, the starting ID or the ID at the front of a line, and the range every
-// such number must lie in. The block check (block_check.hpp) applies the same
-// rule to tell which lines renumbrix would not take.
+// such number must lie in; and the marks an editor may put in front of a
+// text. The block check (block_check.hpp) applies the same rules to tell
+// which lines renumbrix would not take.
+
+// The encoding a text announces with a mark at its very start, as editors
+// write them: a UTF-8 byte-order mark, which says nothing renumbrix needs, or
+// one of UTF-16 ("Unicode"), whose text holds a zero byte in every character
+// and cannot be read at all.
+enum class TextMark { None, Utf8, Utf16 };
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The mark at the start of `source`, which tells with nextBytesAre(bytes)
+// whether its next bytes are those given. Consumes nothing.
+template <typename Source>
+TextMark textMarkAt(Source& source) {
+    if (source.nextBytesAre(kUtf8Mark)) {
+        return TextMark::Utf8;
+    }
+    return source.nextBytesAre("\xFF\xFE") || source.nextBytesAre("\xFE\xFF") ? TextMark::Utf16
+                                                                               : TextMark::None;
+}
 
 // The ID range: the only values accepted as declared line count, starting
 // ID or line ID.

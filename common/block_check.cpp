@@ -1,13 +1,13 @@
-#include "block_check.hpp"
+#include "common/block_check.hpp"
 
 #include <algorithm>
 #include <cstring>
 
-#include "console_texts.hpp"
-#include "id_rule.hpp"
-#include "system_conventions.hpp"
+#include "common/id_rule.hpp"
+#include "common/system.hpp"
+#include "common/texts.hpp"
 
-namespace text = console_text;
+namespace text = common_text;
 
 namespace {
 
@@ -76,8 +76,8 @@ private:
 };
 
 Verdict judgeStart(InputReader& input, LineInPlace& line) {
-    if (input.nextBytesAre(InputReader::kUtf8Mark)) {
-        for (std::size_t index = 0; index < InputReader::kUtf8Mark.size(); ++index) {
+    if (input.nextBytesAre(kUtf8Mark)) {
+        for (std::size_t index = 0; index < kUtf8Mark.size(); ++index) {
             line.peek();
             line.skip();
         }
@@ -105,7 +105,7 @@ bool isControlByte(char c) {
 // A name a shell command can hold, quoted, and a person can paste: one
 // without control bytes (a line break, above all).
 bool fitsInCommand(const BlockFile& file) {
-    return conventions::hasPosixShell() && !file.standardInput &&
+    return sys::hasPosixShell() && !file.standardInput &&
            std::none_of(file.name.begin(), file.name.end(), isControlByte);
 }
 
@@ -190,9 +190,9 @@ void writeShown(LineWriter& out, std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
         std::string_view name;
         std::size_t width = 1;
-        if (bytes.compare(at, InputReader::kUtf8Mark.size(), InputReader::kUtf8Mark) == 0) {
+        if (bytes.compare(at, kUtf8Mark.size(), kUtf8Mark) == 0) {
             name = text::kMarkShown;
-            width = InputReader::kUtf8Mark.size();
+            width = kUtf8Mark.size();
         } else if (isControlByte(bytes[at])) {
             const auto byte = static_cast<unsigned char>(bytes[at]);
             name = byte == 0x7F ? text::kDeleteShown : text::kControlNames[byte];
@@ -217,16 +217,16 @@ BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter
                       bool sayReady) {
     using Result = BlockCheck::Result;
     InputReader input(fd);
-    switch (input.peekTextMark()) {
-        case InputReader::TextMark::Utf16:
+    switch (textMarkAt(input)) {
+        case TextMark::Utf16:
             err << file.program << text::kReasonFollows;
             writeShown(err, file.name);
             err.line(text::kFileIsUtf16);
             return {Result::NotRead, 0};
-        case InputReader::TextMark::Utf8:
-            input.skipTextMark();
+        case TextMark::Utf8:
+            input.skipBytes(kUtf8Mark.size());
             break;
-        case InputReader::TextMark::None:
+        case TextMark::None:
             break;
     }
 

@@ -1,30 +1,29 @@
-#include "command_line.hpp"
+#include "common/command_line.hpp"
 
-#include "console_streams.hpp"
-#include "console_texts.hpp"
-#include "line_writer.hpp"
-#include "system_conventions.hpp"
-#include "version.hpp"
+#include "common/console_input.hpp"
+#include "common/console_output.hpp"
+#include "common/texts.hpp"
+#include "common/version.hpp"
 
-namespace text = console_text;
+namespace text = common_text;
 
 namespace {
 
 bool isHelpOption(std::string_view argument) {
-    return argument == "--help" || argument == "-h" || conventions::isSystemHelpSwitch(argument);
+    return argument == "--help" || argument == "-h" || sys::isSystemHelpSwitch(argument);
 }
 
 }  // namespace
 
 CommandLine readCommandLine(int argc, char* argv[], const ProgramInfo& program,
-                            const rawio::MissingStreams& missing) {
+                            const sys::MissingStreams& missing) {
     CommandLine line;
     bool help = false;
     bool version = false;
     bool optionsEnded = false;
     for (int index = 1; index < argc; ++index) {
         const std::string_view argument = argv[index];
-        if (optionsEnded || !conventions::looksLikeOption(argument) ||
+        if (optionsEnded || !sys::looksLikeOption(argument) ||
             (argument == "-" && program.readsStandardInputAsFile)) {
             line.operands.push_back(argument);
         } else if (argument == "--") {
@@ -47,9 +46,9 @@ CommandLine readCommandLine(int argc, char* argv[], const ProgramInfo& program,
     LineWriter out(kStandardOutput);
     if (help) {
         out.lines(program.help);
-        out.line(conventions::comesWithReadMe() ? program.moreWindows : program.more);
+        out.line(sys::comesWithReadMe() ? program.moreWindows : program.more);
     } else {
-        out.line(program.name, " ", text::kVersion);
+        out.line(program.name, " ", kProgramVersion);
     }
     line.answered = out.failed() || missing.output ? 1 : 0;
     return line;

@@ -1,0 +1,20 @@
+# Installed like any Unix tool: programs, manual pages, README and licence.
+# On Windows the same rules make the download: both programs with a ReadMe and
+# licence as text files with Windows line ends, all at the top of the zip.
+if(WIN32)
+    configure_file(resources/ReadMe.txt ReadMe.txt @ONLY NEWLINE_STYLE CRLF)
+    configure_file(LICENSE License.txt @ONLY NEWLINE_STYLE CRLF)
+    install(TARGETS renumbrix tallyrun RUNTIME DESTINATION .)
+    install(FILES ${PROJECT_BINARY_DIR}/ReadMe.txt ${PROJECT_BINARY_DIR}/License.txt DESTINATION .)
+    set(CPACK_PACKAGE_FILE_NAME "${PROJECT_NAME}-${PROJECT_VERSION}-win64")
+    configure_file(cmake/ReproducibleZip.cmake ReproducibleZip.cmake @ONLY)
+    set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/ReproducibleZip.cmake)
+else()
+    include(GNUInstallDirs)
+    install(TARGETS renumbrix tallyrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES sorter/renumbrix.1 counter/tallyrun.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+set(CPACK_GENERATOR ZIP)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)
