@@ -8,7 +8,11 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Case, In, Out, into, main, text  # noqa: E402
+from check_texts import (CR_ALONE, CR_ALONE_COPY, CR_INSIDE, CR_LF, CR_LF_COPY, CR_NOTE,  # noqa: E402
+                         EMPTY, MARK, NO_ID, NOT_UTF16, NOTHING, OUT_OF_RANGE, READY, REMOVE,
+                         TOO_LONG)
+from harness import Case, Outcome, main, text  # noqa: E402
+from staging import In, Out, Stage, into  # noqa: E402
 
 BANNER = text(
     "Line Counter made by Korvath | Contact: korvath@example.com", "", "",
@@ -42,27 +46,6 @@ HELP_ON_WINDOWS = text(*HELP_TEXT, "More: ReadMe.txt beside tallyrun.exe.")
 WINDOWS_HELP = "the Windows help ends with its ReadMe instead, checked under /?"
 
 
-# The block check's words, typed in from its documented output.
-EMPTY = "  <- empty: renumbrix skips it, so it must not be counted"
-NO_ID = "  <- no ID at its start: renumbrix stops reading here and rejects every later line"
-OUT_OF_RANGE = "  <- ID outside 1 to 999998"
-TOO_LONG = "  <- number too long to read: renumbrix stops reading here and rejects every later line"
-MARK = "  <- byte-order mark: save the file as UTF-8 without one, or as ANSI"
-CR_INSIDE = ("  <- a CR inside the line: renumbrix takes CR alone for no line end, so this is all one "
-             "line")
-READY = "Ready as it stands. Count to declare: %d"
-REMOVE = "Remove the listed lines. Count to declare then: %d"
-NOTHING = "No line here that renumbrix would take."
-NOT_UTF16 = (' is saved as UTF-16 ("Unicode"), which renumbrix cannot read: save it as UTF-8 or '
-             'ANSI (Notepad: Save As, Encoding)')
-CR_LF = ("Its lines end in CR LF (Windows line ends), and renumbrix on Linux keeps each CR at the "
-         "end of its entry.")
-CR_LF_COPY = " A copy without them: sed 's/\\r$//' < "
-CR_NOTE = CR_LF + CR_LF_COPY + "'crlf.txt' > 'crlf.txt.lf'"
-CR_ALONE = ("Its lines end in CR alone (old Mac line ends), which renumbrix does not take for line "
-            "breaks.")
-CR_ALONE_COPY = " A copy with line feeds: tr '\\r' '\\n' < "
-
 # Every kind of line renumbrix would not take, among lines it takes.
 MIXED = (b"150, a\n\n  \t\nobjs\n# note\n151, b\n0, zero\n-5, neg\n999999, big\n"
          b"99999999999, long\n+ 5, sign\n\xef\xbb\xbf152, c\n007, d\n+8, e\n 999998, f")
@@ -93,7 +76,7 @@ def files(**content):
 
 
 def checked(name, names, stdout, status, stderr=b"", **content):
-    return Case(name, b"", stdout, stderr, status, args=names, setup=files(**content))
+    return Case(name, b"", Outcome(stdout, stderr, status), args=names, setup=files(**content))
 
 
 def totals(count):
@@ -105,7 +88,7 @@ def counted(name, stdin, count, notes=None, **options):
     closing line of a block ready as it stands."""
     if notes is None:
         notes = text(READY % count if count else NOTHING)
-    return Case(name, stdin, totals(count), BANNER + notes, 0, **options)
+    return Case(name, stdin, Outcome(totals(count), BANNER + notes, 0), **options)
 
 
 def noted(taken, *lines):
@@ -134,15 +117,15 @@ def crlf_named(name):
     command makes the right copy and nothing else."""
     quoted = "'" + name.replace("'", "'\\''") + "'"
     return Case(f"a CR LF block named {name!r} gets a command that works", b"",
-                text(f"{name}:", CR_LF + CR_LF_COPY + f"{quoted} > {quoted[:-1]}.lf'",
-                     READY % 2), b"", 0, args=("--", name),
+                Outcome(text(f"{name}:", CR_LF + CR_LF_COPY + f"{quoted} > {quoted[:-1]}.lf'",
+                             READY % 2), b"", 0), args=("--", name),
                 setup=lambda work: (work / name).write_bytes(b"150, a\r\n151, b\r\n"),
                 after=copy_made(name, b"150, a\n151, b\n"),
                 not_under_wine="only a POSIX shell reads the command")
 
 
 CASES = [
-    Case("three lines, banner spelled out", b"150, a\n151, b\n152, c\n", b"""\
+    Case("three lines, banner spelled out", b"150, a\n151, b\n152, c\n", Outcome(b"""\
 - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - Total Lines:  1
 - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - Total Lines:  2
 - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - Total Lines:  3
@@ -161,28 +144,31 @@ Paste the ID data lines without thier syntaxes;Like objs,tobj,2dfx,end etc.
 
 
 Ready as it stands. Count to declare: 3
-""", 0),
-    Case("--help", b"150, a\n", HELP, b"", 0, args=("--help",), not_under_wine=WINDOWS_HELP),
-    Case("-h", b"150, a\n", HELP, b"", 0, args=("-h",), not_under_wine=WINDOWS_HELP),
-    Case("/?", b"150, a\n", HELP_ON_WINDOWS, b"", 0, args=("/?",),
+""", 0)),
+    Case("--help", b"150, a\n", Outcome(HELP, b"", 0), args=("--help",),
+         not_under_wine=WINDOWS_HELP),
+    Case("-h", b"150, a\n", Outcome(HELP, b"", 0), args=("-h",), not_under_wine=WINDOWS_HELP),
+    Case("/?", b"150, a\n", Outcome(HELP_ON_WINDOWS, b"", 0), args=("/?",),
          not_natively="only Windows programs take /?"),
-    Case("--version", b"150, a\n", text("tallyrun 1.0.0.1"), b"", 0, args=("--version",)),
-    Case("--help on a full disk", b"150, a\n", None, b"", 1, args=("--help",),
-         stdout_mode=into("/dev/full")),
-    Case("--version on a full disk", b"150, a\n", None, b"", 1, args=("--version",),
-         stdout_mode=into("/dev/full")),
-    Case("an unknown option is refused with a status of its own", b"150, a\n", b"",
-         text('tallyrun: unknown option "--count"; see tallyrun --help'), 2, args=("--count",)),
-    Case("a file name that starts with a hyphen is an unknown option", b"", b"",
-         text('tallyrun: unknown option "-x.txt"; see tallyrun --help'), 2, args=("-x.txt",),
-         setup=files(**{"-x_txt": READY_BLOCK})),
-    Case("-- ends the options", b"", text("-x.txt:", READY % 3), b"", 0, args=("--", "-x.txt"),
-         setup=files(**{"-x_txt": READY_BLOCK})),
-    Case("- checks standard input", READY_BLOCK, text("-:", READY % 3), b"", 0, args=("-",)),
-    Case("--help with standard output closed", b"150, a\n", None, b"", 1, args=("--help",),
-         stdout_mode=Out.CLOSED),
-    Case("--version with standard output closed", b"150, a\n", None, b"", 1,
-         args=("--version",), stdout_mode=Out.CLOSED),
+    Case("--version", b"150, a\n", Outcome(text("tallyrun 1.0.0.1"), b"", 0), args=("--version",)),
+    Case("--help on a full disk", b"150, a\n", Outcome(None, b"", 1), args=("--help",),
+         stage=Stage(stdout=into("/dev/full"))),
+    Case("--version on a full disk", b"150, a\n", Outcome(None, b"", 1), args=("--version",),
+         stage=Stage(stdout=into("/dev/full"))),
+    Case("an unknown option is refused with a status of its own", b"150, a\n",
+         Outcome(b"", text('tallyrun: unknown option "--count"; see tallyrun --help'), 2),
+         args=("--count",)),
+    Case("a file name that starts with a hyphen is an unknown option", b"",
+         Outcome(b"", text('tallyrun: unknown option "-x.txt"; see tallyrun --help'), 2),
+         args=("-x.txt",), setup=files(**{"-x_txt": READY_BLOCK})),
+    Case("-- ends the options", b"", Outcome(text("-x.txt:", READY % 3), b"", 0),
+         args=("--", "-x.txt"), setup=files(**{"-x_txt": READY_BLOCK})),
+    Case("- checks standard input", READY_BLOCK, Outcome(text("-:", READY % 3), b"", 0),
+         args=("-",)),
+    Case("--help with standard output closed", b"150, a\n", Outcome(None, b"", 1), args=("--help",),
+         stage=Stage(stdout=Out.CLOSED)),
+    Case("--version with standard output closed", b"150, a\n", Outcome(None, b"", 1),
+         args=("--version",), stage=Stage(stdout=Out.CLOSED)),
     counted("empty input shows the banner, no total and nothing to declare", b"", 0),
     counted("a clean block ends with the count to declare", b"150, a\n151, b\n152, c\n", 3,
             text(READY % 3)),
@@ -203,25 +189,28 @@ Ready as it stands. Count to declare: 3
             noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
     counted("a UTF-16 file with its byte-order mark", "150, a\r\n151, b\r\n152, c".encode("utf-16"), 3,
             noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
-    counted("console input from the null device", b"", 0, stdin_mode=In.NULL),
-    counted("console input closed", b"", 0, stdin_mode=In.CLOSED),
-    Case("standard output a broken pipe while input keeps coming", b"", None,
-         BANNER + NOT_WRITTEN, 1, stdin_mode=In.ENDLESS, stdout_mode=Out.BROKEN, timeout=20),
-    Case("standard output on a full disk", b"150, a\n151, b\n", None, BANNER + NOT_WRITTEN, 1,
-         stdout_mode=into("/dev/full")),
-    Case("standard output on a full disk at the only total", b"150, a\n", None,
-         BANNER + NOT_WRITTEN, 1, stdout_mode=into("/dev/full")),
+    counted("console input from the null device", b"", 0, stage=Stage(stdin=In.NULL)),
+    counted("console input closed", b"", 0, stage=Stage(stdin=In.CLOSED)),
+    Case("standard output a broken pipe while input keeps coming", b"",
+         Outcome(None, BANNER + NOT_WRITTEN, 1), timeout=20,
+         stage=Stage(stdin=In.ENDLESS, stdout=Out.BROKEN)),
+    Case("standard output on a full disk", b"150, a\n151, b\n",
+         Outcome(None, BANNER + NOT_WRITTEN, 1), stage=Stage(stdout=into("/dev/full"))),
+    Case("standard output on a full disk at the only total", b"150, a\n",
+         Outcome(None, BANNER + NOT_WRITTEN, 1), stage=Stage(stdout=into("/dev/full"))),
     counted("standard output a non-blocking pipe read late", b"150, a\n" * 500, 500,
-            stdout_mode=Out.SLOW_READER),
-    Case("standard output closed", b"150, a\n151, b\n", None, BANNER + text(READY % 2), 0,
-         stdout_mode=Out.CLOSED),
-    Case("standard error closed", b"150, a\n151, b\n", totals(2), None, 0, stderr_mode=Out.CLOSED),
-    Case("standard error a broken pipe", b"150, a\n151, b\n", totals(2), None, 0,
-         stderr_mode=Out.BROKEN),
-    Case("console input that cannot be read", b"", b"", BANNER + text("Unable to read console input"),
-         1, stdin_mode=In.FOLDER),
+            stage=Stage(stdout=Out.SLOW_READER)),
+    Case("standard output closed", b"150, a\n151, b\n", Outcome(None, BANNER + text(READY % 2), 0),
+         stage=Stage(stdout=Out.CLOSED)),
+    Case("standard error closed", b"150, a\n151, b\n", Outcome(totals(2), None, 0),
+         stage=Stage(stderr=Out.CLOSED)),
+    Case("standard error a broken pipe", b"150, a\n151, b\n", Outcome(totals(2), None, 0),
+         stage=Stage(stderr=Out.BROKEN)),
+    Case("console input that cannot be read", b"",
+         Outcome(b"", BANNER + text("Unable to read console input"), 1),
+         stage=Stage(stdin=In.FOLDER)),
     Case("lines renumbrix would not take are named while counting", b"150, a\n\nend\n151, b\n",
-         totals(4), BANNER + noted(2, (2, EMPTY), (3, NO_ID)), 0),
+         Outcome(totals(4), BANNER + noted(2, (2, EMPTY), (3, NO_ID)), 0)),
 
     # The block check of files named on the command line.
     checked("every kind of line renumbrix would not take, with the reasons", ("mixed.txt",),
@@ -237,16 +226,19 @@ Ready as it stands. Count to declare: 3
     checked("a UTF-16 file is named and not read", ("utf16.txt", "ready.txt"),
             text("ready.txt:", READY % 3), 2, text("tallyrun: utf16.txt" + NOT_UTF16),
             utf16_txt="150, a\r\n".encode("utf-16"), ready_txt=READY_BLOCK),
-    Case("Windows line ends get a note on Linux", b"", text("crlf.txt:", CR_NOTE, READY % 2), b"",
-         0, args=("crlf.txt",), setup=files(crlf_txt=b"150, a\r\n151, b\r\n"),
+    Case("Windows line ends get a note on Linux", b"",
+         Outcome(text("crlf.txt:", CR_NOTE, READY % 2), b"", 0), args=("crlf.txt",),
+         setup=files(crlf_txt=b"150, a\r\n151, b\r\n"),
          not_under_wine="the Windows program reads CR LF as a line break"),
-    Case("Windows line ends are line breaks on Windows", b"", text("crlf.txt:", READY % 2), b"",
-         0, args=("crlf.txt",), setup=files(crlf_txt=b"150, a\r\n151, b\r\n"),
+    Case("Windows line ends are line breaks on Windows", b"",
+         Outcome(text("crlf.txt:", READY % 2), b"", 0), args=("crlf.txt",),
+         setup=files(crlf_txt=b"150, a\r\n151, b\r\n"),
          not_natively="only the Windows program reads CR LF as a line break"),
-    Case("the check on a full disk", b"", None, NOT_WRITTEN, 2, args=("ready.txt",),
-         setup=files(ready_txt=READY_BLOCK), stdout_mode=into("/dev/full")),
-    Case("the check stops reading when its reader has gone", b"objs\n", None, NOT_WRITTEN, 2,
-         args=("-",), stdin_mode=In.ENDLESS, stdout_mode=Out.BROKEN, timeout=20),
+    Case("the check on a full disk", b"", Outcome(None, NOT_WRITTEN, 2), args=("ready.txt",),
+         setup=files(ready_txt=READY_BLOCK), stage=Stage(stdout=into("/dev/full"))),
+    Case("the check stops reading when its reader has gone", b"objs\n",
+         Outcome(None, NOT_WRITTEN, 2), args=("-",), timeout=20,
+         stage=Stage(stdin=In.ENDLESS, stdout=Out.BROKEN)),
     checked("a byte-order mark at the start of a file is passed over", ("bom.txt",),
             text("bom.txt:", READY % 3), 0, bom_txt=b"\xef\xbb\xbf" + READY_BLOCK),
     checked("a byte-order mark on a later line is listed, not printed raw", ("bom.txt",),
@@ -259,57 +251,63 @@ Ready as it stands. Count to declare: 3
             text("long.txt:", "1: objs " + "x" * 195 + "<and 999800 bytes more>" + NO_ID, REMOVE % 1),
             1, long_txt=b"objs " + b"x" * 999995 + b"\n150, a\n"),
     Case("CR line ends are listed, with a command that converts them", b"",
-         text("cr.txt:", "1: 150, chair<CR>151, table<CR>152, lamp" + CR_INSIDE,
-              CR_ALONE + CR_ALONE_COPY + "'cr.txt' > 'cr.txt.lf'", NOTHING), b"", 1,
+         Outcome(text("cr.txt:", "1: 150, chair<CR>151, table<CR>152, lamp" + CR_INSIDE,
+                      CR_ALONE + CR_ALONE_COPY + "'cr.txt' > 'cr.txt.lf'", NOTHING), b"", 1),
          args=("cr.txt",), setup=files(cr_txt=b"150, chair\r151, table\r152, lamp\r"),
          after=copy_made("cr.txt", b"150, chair\n151, table\n152, lamp\n"),
          not_under_wine="only a POSIX shell reads the command"),
     Case("CR line ends are listed on Windows, without a command", b"",
-         text("cr.txt:", "1: 150, chair<CR>151, table<CR>152, lamp" + CR_INSIDE, CR_ALONE, NOTHING),
-         b"", 1, args=("cr.txt",), setup=files(cr_txt=b"150, chair\r151, table\r152, lamp\r"),
+         Outcome(text("cr.txt:", "1: 150, chair<CR>151, table<CR>152, lamp" + CR_INSIDE, CR_ALONE,
+                      NOTHING), b"", 1), args=("cr.txt",),
+         setup=files(cr_txt=b"150, chair\r151, table\r152, lamp\r"),
          not_natively="only the Windows program has no shell command to give"),
     crlf_named("x'; touch PWNED; echo '.txt"),
     crlf_named("bob's block.txt"),
     crlf_named("-dash.txt"),
     Case("a name with a line break gets the note without a command", b"",
-         text("a<LF>b.txt:", CR_LF, READY % 2), b"", 0, args=("a\nb.txt",),
+         Outcome(text("a<LF>b.txt:", CR_LF, READY % 2), b"", 0), args=("a\nb.txt",),
          setup=lambda work: (work / "a\nb.txt").write_bytes(b"150, a\r\n151, b\r\n"),
          not_under_wine="Windows file names hold no line break"),
-    Case("a line of a gigabyte is checked in 64 MiB of memory", b"", text("huge.txt:", READY % 1),
-         b"", 0, args=("huge.txt",), memory_limit=64 << 20,
-         setup=lambda work: sparse_line(work / "huge.txt", 1 << 30)),
-    Case("a hangup while a listed line goes to a file: the line is finished first", b"", None, b"",
-         -signal.SIGHUP, {"out.txt": text("bad.txt:", "2: objs" + NO_ID)}, args=("bad.txt",),
-         setup=files(bad_txt=b"150, a\nobjs\nend\n"), stdout_mode=into("out.txt"),
-         stage={"STAGE_PAUSE_IN": "out.txt:2"}, signal=signal.SIGHUP),
+    Case("a line of a gigabyte is checked in 64 MiB of memory", b"",
+         Outcome(text("huge.txt:", READY % 1), b"", 0), args=("huge.txt",),
+         setup=lambda work: sparse_line(work / "huge.txt", 1 << 30),
+         stage=Stage(memory_limit=64 << 20)),
+    Case("a hangup while a listed line goes to a file: the line is finished first", b"",
+         Outcome(None, b"", -signal.SIGHUP, {"out.txt": text("bad.txt:", "2: objs" + NO_ID)}),
+         args=("bad.txt",), setup=files(bad_txt=b"150, a\nobjs\nend\n"),
+         stage=Stage(stdout=into("out.txt"), library={"STAGE_PAUSE_IN": "out.txt:2"},
+                     signal=signal.SIGHUP)),
     # Cases that tell apart faults the cases above let through.
     counted("a byte-order mark split between two reads", b"", 2, noted(1, (2, MARK)),
-            stdin_chunks=mark_split_between_reads),
-    Case("a folder is no file to check", b"", b"", text("tallyrun: cannot read sub: Is a directory"),
-         2, args=("sub",), setup=lambda work: (work / "sub").mkdir()),
+            stage=Stage(stdin_chunks=mark_split_between_reads)),
+    Case("a folder is no file to check", b"",
+         Outcome(b"", text("tallyrun: cannot read sub: Is a directory"), 2), args=("sub",),
+         setup=lambda work: (work / "sub").mkdir()),
     Case("a line too long for the memory at hand is checked all the same", b"",
-         text("big.txt:", READY % 1), b"", 0, args=("big.txt",), memory_limit=16 << 20,
-         setup=lambda work: sparse_line(work / "big.txt", 32 << 20)),
+         Outcome(text("big.txt:", READY % 1), b"", 0), args=("big.txt",),
+         setup=lambda work: sparse_line(work / "big.txt", 32 << 20),
+         stage=Stage(memory_limit=16 << 20)),
     checked("a line that starts with byte 0xFF has no ID", ("ff.txt",),
             text("ff.txt:", "1: \xffb, x" + NO_ID, REMOVE % 1), 1, ff_txt=b"\xffb, x\n150, a\n"),
     Case("a listed line is shown without the CR of its line end", b"",
-         text("crlf.txt:", "1: objs" + NO_ID, CR_NOTE, REMOVE % 1), b"", 1, args=("crlf.txt",),
-         setup=files(crlf_txt=b"objs\r\n150, a\r\n"),
+         Outcome(text("crlf.txt:", "1: objs" + NO_ID, CR_NOTE, REMOVE % 1), b"", 1),
+         args=("crlf.txt",), setup=files(crlf_txt=b"objs\r\n150, a\r\n"),
          not_under_wine="the Windows program reads CR LF as a line break"),
     Case("a CR LF line before a plain one still gets the note", b"",
-         text("crlf.txt:", CR_NOTE, READY % 2), b"", 0, args=("crlf.txt",),
+         Outcome(text("crlf.txt:", CR_NOTE, READY % 2), b"", 0), args=("crlf.txt",),
          setup=files(crlf_txt=b"150, a\r\n151, b\n"),
          not_under_wine="the Windows program reads CR LF as a line break"),
-    Case("a file that fails part way through is not ready", b"", b"",
-         text("tallyrun: cannot read big.txt: Input/output error"), 2, args=("big.txt",),
-         setup=files(big_txt=b"150, chair, chairtxd, 100, 0\n" * 5000),
-         stage={"STAGE_READ_FAIL": "big.txt:2"}),
+    Case("a file that fails part way through is not ready", b"",
+         Outcome(b"", text("tallyrun: cannot read big.txt: Input/output error"), 2),
+         args=("big.txt",), setup=files(big_txt=b"150, chair, chairtxd, 100, 0\n" * 5000),
+         stage=Stage(library={"STAGE_READ_FAIL": "big.txt:2"})),
     checked("a file of one keyword holds nothing to take", ("objs.txt",),
             text("objs.txt:", "1: objs" + NO_ID, NOTHING), 1, objs_txt=b"objs\n"),
     Case("a hundred files with few descriptors", b"",
-         b"".join(text(f"{n}.txt:", READY % 1) for n in range(100)), b"", 0,
-         args=tuple(f"{n}.txt" for n in range(100)), open_files_limit=64,
-         setup=lambda work: [(work / f"{n}.txt").write_bytes(b"150, a\n") for n in range(100)]),
+         Outcome(b"".join(text(f"{n}.txt:", READY % 1) for n in range(100)), b"", 0),
+         args=tuple(f"{n}.txt" for n in range(100)),
+         setup=lambda work: [(work / f"{n}.txt").write_bytes(b"150, a\n") for n in range(100)],
+         stage=Stage(open_files_limit=64)),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),

@@ -16,9 +16,9 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (ABSENT, UNCHECKED, Case, In, Mode, Out, Streamed, into, main,  # noqa: E402
-                     text)
-from counter_cases import EMPTY, MARK, NO_ID, NOT_UTF16, REMOVE  # noqa: E402
+from harness import ABSENT, UNCHECKED, Case, Mode, Outcome, Streamed, main, text  # noqa: E402
+from staging import In, Out, Stage, into  # noqa: E402
+from check_texts import EMPTY, MARK, NO_ID, NOT_UTF16, REMOVE  # noqa: E402
 
 # --- The dialogue --------------------------------------------------------------------------
 BANNER = text(
@@ -156,26 +156,23 @@ def completed(declared, start, lines, ide=None, ide_written=True, log_written=Tr
         return Streamed(stream) if streamed else b"".join(stream())
 
     failed = not ide_written or not log_written or any(e is DROPPED for _, e in lines)
-    return dict(stdout=laid_out(stdout), stderr=laid_out(stderr), status=1 if failed else 0,
-                files={"Sorted.ide": laid_out(entries) if ide is None else ide,
-                       "Sorted.log": laid_out(log)})
+    return Outcome(laid_out(stdout), laid_out(stderr), 1 if failed else 0,
+                   {"Sorted.ide": laid_out(entries) if ide is None else ide,
+                    "Sorted.log": laid_out(log)})
 
 
 def invalid_count(value):
-    return dict(stdout=BANNER + text("", "") + ASK_COUNT + CLOSE, stderr=CREATED + BAD_COUNT,
-                status=0, files={"Sorted.ide": IDE_HEADER,
-                                 "Sorted.log": LOG_HEADER + log_invalid_count(value)})
+    return Outcome(BANNER + text("", "") + ASK_COUNT + CLOSE, CREATED + BAD_COUNT, 0,
+                   {"Sorted.ide": IDE_HEADER, "Sorted.log": LOG_HEADER + log_invalid_count(value)})
 
 
 def invalid_start(value):
-    return dict(stdout=BANNER + text("", "") + ASK_COUNT + ASK_START + CLOSE,
-                stderr=CREATED + BAD_START, status=0,
-                files={"Sorted.ide": IDE_HEADER,
-                       "Sorted.log": LOG_HEADER + log_invalid_start(value)})
+    return Outcome(BANNER + text("", "") + ASK_COUNT + ASK_START + CLOSE, CREATED + BAD_START, 0,
+                   {"Sorted.ide": IDE_HEADER, "Sorted.log": LOG_HEADER + log_invalid_start(value)})
 
 
 def utf16_input():
-    return dict(invalid_count(0), status=1, stderr=CREATED + text(
+    return invalid_count(0).but(status=1, stderr=CREATED + text(
         'Console input is saved as UTF-16 ("Unicode"), which renumbrix cannot read: save it as '
         'UTF-8 or ANSI (Notepad: Save As, Encoding) and try again',
         "Unable to read console input") + BAD_COUNT)
@@ -228,8 +225,7 @@ def cut_at_limit(full, limit):
 def limited(declared, limit):
     run = completed(declared, 400, [accepted(150 + n, CHAIR) for n in range(declared)],
                     ide_written=False, log_written=False)
-    run["files"] = {name: cut_at_limit(content, limit) for name, content in run["files"].items()}
-    return run
+    return run.but(files={name: cut_at_limit(content, limit) for name, content in run.files.items()})
 
 
 def unchanged(content):
@@ -297,9 +293,11 @@ def unshrinkable(name, content):
     return setup
 
 
-def unknown_option(argument):
-    return dict(stdout=b"", status=1, files=EARLIER_FILES, setup=earlier_run_files, args=(argument,),
-                stderr=text(f'renumbrix: unknown option "{argument}"; see renumbrix --help'))
+def unknown_option(name, stdin, argument, args=None, **options):
+    """The option `argument` is refused before anything is read or touched."""
+    refusal = text(f'renumbrix: unknown option "{argument}"; see renumbrix --help')
+    return Case(name, stdin, Outcome(b"", refusal, 1, EARLIER_FILES), setup=earlier_run_files,
+                args=args or (argument,), **options)
 
 
 HELP_TEXT = (
@@ -398,6 +396,7 @@ Sorted.log Closed
 ------------------------------Log Finished!------------------------------Total IDs Sorted:2
 """
 TWO_LINE_FILES = {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": TWO_LINE_LOG}
+TWO_LINE = Outcome(TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, TWO_LINE_FILES)
 
 CHAIR = ", chair, chairtxd, 100, 0"
 
@@ -406,25 +405,24 @@ def refused(name, stdout=BANNER, stderr=b"", ide=IDE_HEADER, in_use=False):
     Sorted.ide with its header, or, when the log was in use, as it was and never said to be
     created."""
     if name == "Sorted.ide":
-        return dict(stdout=stdout, stderr=stderr + text("Unable to create Sorted.ide file"),
-                    status=1, files={"Sorted.log": ABSENT})
+        return Outcome(stdout, stderr + text("Unable to create Sorted.ide file"), 1,
+                       {"Sorted.log": ABSENT})
     created = b"" if in_use else text("Created Sorted.ide file")
-    return dict(stdout=stdout, status=1, files={"Sorted.ide": ide},
-                stderr=stderr + created + text("Unable to create sorted.log file"))
+    return Outcome(stdout, stderr + created + text("Unable to create sorted.log file"), 1,
+                   {"Sorted.ide": ide})
 
 
-def console_in(name, stream):
+def console_in(case_name, stdin, name, stream):
     """One of the console streams is the output file `name`: it is refused and keeps exactly what
     it held, which for an output stream is what the program wrote to the console before."""
     # Sorted.ide, created as the run claimed it, stays empty when the log is in use.
     run = refused(name, ide=b"", in_use=True)
-    mode = {"stdin_mode": into(name)} if stream == "stdin" else {f"{stream}_mode": into(name)}
     if stream == "stdin":
-        run["files"][name] = unchanged(EARLIER)
+        run = run.but(files=dict(run.files, **{name: unchanged(EARLIER)}))
     else:
-        run["files"][name] = run.pop(stream)
-        run[stream] = None
-    return dict(run, setup=holding(name, EARLIER), **mode)
+        run = run.but(files=dict(run.files, **{name: getattr(run, stream)}), **{stream: None})
+    return Case(case_name, stdin, run, setup=holding(name, EARLIER),
+                stage=Stage(**{stream: into(name)}))
 
 
 # --- A block file given on the command line -----------------------------------------------
@@ -442,11 +440,10 @@ def from_file(run, count, folder=""):
     """The run of a block file of `count` lines: the files and status of the piped run `run`,
     whose console output gains the folder line after the banner and the count from the file
     where a typed answer would stand. Its files are in `folder`."""
-    stdout = run["stdout"].replace(BANNER, BANNER + folder_line(folder), 1)
+    stdout = run.stdout.replace(BANNER, BANNER + folder_line(folder), 1)
     stdout = stdout.replace(ASK_COUNT, text(ASK_COUNT_TEXT, str(count), ""), 1)
-    files = {f"{folder}/{name}" if folder else name: content
-             for name, content in run["files"].items()}
-    return dict(run, stdout=stdout, files=files)
+    files = {f"{folder}/{name}" if folder else name: content for name, content in run.files.items()}
+    return run.but(stdout=stdout, files=files)
 
 
 def block_file(content, name="block.txt", folder=None):
@@ -457,20 +454,20 @@ def block_file(content, name="block.txt", folder=None):
     return setup
 
 
-def block_refused(stdout, stderr, setup, args=("block.txt",), **options):
+def block_refused(name, stdin, stdout, stderr, setup, args=("block.txt",), **options):
     """A block file refused before anything was touched: the listing or reason, the line that
     says so, status 1, and an earlier run's files as they were."""
     def set_up(work: Path):
         earlier_run_files(work)
         setup(work)
-    return dict(stdout=stdout, stderr=stderr + NOT_TAKEN, status=1, files=EARLIER_FILES,
-                setup=set_up, args=args, **options)
+    return Case(name, stdin, Outcome(stdout, stderr + NOT_TAKEN, 1, EARLIER_FILES), setup=set_up,
+                args=args, **options)
 
 
-def started_with_no_number():
+def started_with_no_number(name, stdin):
     """A block file of two lines, whose starting ID typed at the console is no number."""
-    return dict(args=("block.txt",), setup=block_file(b"150, a\n151, b\n"),
-                **from_file(invalid_start(0), 2))
+    return Case(name, stdin, from_file(invalid_start(0), 2), args=("block.txt",),
+                setup=block_file(b"150, a\n151, b\n"))
 
 
 def whole_line_prefix(full):
@@ -569,11 +566,11 @@ REJECTED_FILES = {
 
 TWENTY_LINES = b"20\n400\n" + b"".join(b"%d%s\n" % (150 + n, CHAIR.encode()) for n in range(20))
 TWENTY = [accepted(150 + n, CHAIR) for n in range(20)]
-TWENTY_IDE = completed(20, 400, TWENTY)["files"]["Sorted.ide"]
-TWENTY_LOG = completed(20, 400, TWENTY)["files"]["Sorted.log"]
+TWENTY_IDE = completed(20, 400, TWENTY).files["Sorted.ide"]
+TWENTY_LOG = completed(20, 400, TWENTY).files["Sorted.log"]
 LONG_TWO_LINES = b"2\n400\n150" + LONG_LINE + b"\n151, b\n"
 FIFO_IDE = DrainedFifo("Sorted.ide", completed(2, 400, [accepted(150, LONG_LINE),
-                                                         accepted(151, ", b")])["files"]["Sorted.ide"])
+                                                         accepted(151, ", b")]).files["Sorted.ide"])
 RECORD_LOCKS = "Windows programs meet share modes, not POSIX record locks"
 KILOBYTE_LINE = ", " + "x" * 1022
 # Enough bytes through each file that a line buffer never cleared outgrows the memory limit.
@@ -595,8 +592,8 @@ def failing_third_console_write():
     return banner[0] + b"\n" + banner[1] + b"\n" + third[:len(third) // 2]
 
 
-def dict_with_files(run, files):
-    return dict(run, files=dict(run["files"], **files))
+def with_files(run, files):
+    return run.but(files=dict(run.files, **files))
 
 
 def late_output_lines(count):
@@ -604,374 +601,412 @@ def late_output_lines(count):
 MOST_LINES = 999998
 
 CASES = [
-    Case("completed two-line run, spelled out", TWO_LINE_INPUT, TWO_LINE_STDOUT, TWO_LINE_STDERR,
-         0, TWO_LINE_FILES),
-    Case("earlier Sorted.ide and Sorted.log are replaced", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, setup=earlier_run_files),
+    Case("completed two-line run, spelled out", TWO_LINE_INPUT,
+         TWO_LINE),
+    Case("earlier Sorted.ide and Sorted.log are replaced", TWO_LINE_INPUT,
+         TWO_LINE, setup=earlier_run_files),
 
     # The command line: a request for help or the version is answered, anything else ignored.
-    Case("--help", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("--help",),
+    Case("--help", TWO_LINE_INPUT, Outcome(HELP, b"", 0, NO_FILES), args=("--help",),
          not_under_wine=WINDOWS_HELP),
-    Case("-h", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES, args=("-h",), not_under_wine=WINDOWS_HELP),
-    Case("/?", TWO_LINE_INPUT, HELP_ON_WINDOWS, b"", 0, NO_FILES, args=("/?",),
+    Case("-h", TWO_LINE_INPUT, Outcome(HELP, b"", 0, NO_FILES), args=("-h",),
+         not_under_wine=WINDOWS_HELP),
+    Case("/?", TWO_LINE_INPUT, Outcome(HELP_ON_WINDOWS, b"", 0, NO_FILES), args=("/?",),
          not_natively=ONLY_WINDOWS),
-    Case("--version", TWO_LINE_INPUT, text("renumbrix 1.0.0.1"), b"", 0, NO_FILES,
+    Case("--version", TWO_LINE_INPUT, Outcome(text("renumbrix 1.0.0.1"), b"", 0, NO_FILES),
          args=("--version",)),
-    Case("/? is a block file's name outside Windows", TWO_LINE_INPUT, **block_refused(
-         b"", text("renumbrix: cannot read /?: No such file or directory"), lambda work: None,
-         args=("/?",)), not_under_wine=ONLY_WINDOWS),
-    Case("--help among other arguments is answered", TWO_LINE_INPUT, HELP, b"", 0, NO_FILES,
-         args=("x", "--version", "--help"), not_under_wine=WINDOWS_HELP),
-    Case("--help on a full disk", TWO_LINE_INPUT, None, b"", 1, NO_FILES, args=("--help",),
-         stdout_mode=into("/dev/full")),
-    Case("--version on a full disk", TWO_LINE_INPUT, None, b"", 1, NO_FILES, args=("--version",),
-         stdout_mode=into("/dev/full")),
-    Case("--version with standard output closed", TWO_LINE_INPUT, None, b"", 1, NO_FILES,
-         args=("--version",), stdout_mode=Out.CLOSED),
-    Case("--help with standard output closed", TWO_LINE_INPUT, None, b"", 1, NO_FILES,
-         args=("--help",), stdout_mode=Out.CLOSED),
-    Case("a mistyped option touches nothing", TWO_LINE_INPUT, **unknown_option("--verison")),
-    Case("an unknown short option", TWO_LINE_INPUT, **unknown_option("-v")),
-    Case("an unknown option after a file name", TWO_LINE_INPUT,
-         **dict(unknown_option("--hlep"), args=("block.txt", "--hlep"))),
-    Case("a lone hyphen", TWO_LINE_INPUT, **unknown_option("-")),
-    Case("an option of the Windows form", TWO_LINE_INPUT, **unknown_option("/x"),
-         not_natively="only Windows programs take /-options"),
+    block_refused("/? is a block file's name outside Windows", TWO_LINE_INPUT, b"",
+                  text("renumbrix: cannot read /?: No such file or directory"), lambda work: None,
+                  args=("/?",), not_under_wine=ONLY_WINDOWS),
+    Case("--help among other arguments is answered", TWO_LINE_INPUT,
+         Outcome(HELP, b"", 0, NO_FILES), args=("x", "--version", "--help"),
+         not_under_wine=WINDOWS_HELP),
+    Case("--help on a full disk", TWO_LINE_INPUT, Outcome(None, b"", 1, NO_FILES), args=("--help",),
+         stage=Stage(stdout=into("/dev/full"))),
+    Case("--version on a full disk", TWO_LINE_INPUT, Outcome(None, b"", 1, NO_FILES),
+         args=("--version",), stage=Stage(stdout=into("/dev/full"))),
+    Case("--version with standard output closed", TWO_LINE_INPUT, Outcome(None, b"", 1, NO_FILES),
+         args=("--version",), stage=Stage(stdout=Out.CLOSED)),
+    Case("--help with standard output closed", TWO_LINE_INPUT, Outcome(None, b"", 1, NO_FILES),
+         args=("--help",), stage=Stage(stdout=Out.CLOSED)),
+    unknown_option("a mistyped option touches nothing", TWO_LINE_INPUT, "--verison"),
+    unknown_option("an unknown short option", TWO_LINE_INPUT, "-v"),
+    unknown_option("an unknown option after a file name", TWO_LINE_INPUT, "--hlep",
+                   args=("block.txt", "--hlep")),
+    unknown_option("a lone hyphen", TWO_LINE_INPUT, "-"),
+    unknown_option("an option of the Windows form", TWO_LINE_INPUT, "/x",
+                   not_natively="only Windows programs take /-options"),
 
     # The two questions.
-    Case("declared count not a number", b"abc\n400\n", **invalid_count(0)),
-    Case("declared count 0", b"0\n400\n", **invalid_count(0)),
-    Case("declared count 999999", b"999999\n400\n", **invalid_count(999999)),
-    Case("declared count negative", b"-3\n400\n", **invalid_count(-3)),
-    Case("declared count of eleven digits", b"12345678901\n400\n", **invalid_count(2147483647)),
-    Case("no input at all", b"", **invalid_count(0)),
-    Case("declared count 999998 is accepted", b"999998\nabc\n", **invalid_start(0)),
-    Case("starting ID 0", b"2\n0\n150, a\n", **invalid_start(0)),
-    Case("starting ID 999999", b"2\n999999\n", **invalid_start(999999)),
-    Case("input ends after the declared count", b"2", **invalid_start(0)),
+    Case("declared count not a number", b"abc\n400\n", invalid_count(0)),
+    Case("declared count 0", b"0\n400\n", invalid_count(0)),
+    Case("declared count 999999", b"999999\n400\n", invalid_count(999999)),
+    Case("declared count negative", b"-3\n400\n", invalid_count(-3)),
+    Case("declared count of eleven digits", b"12345678901\n400\n", invalid_count(2147483647)),
+    Case("no input at all", b"", invalid_count(0)),
+    Case("declared count 999998 is accepted", b"999998\nabc\n", invalid_start(0)),
+    Case("starting ID 0", b"2\n0\n150, a\n", invalid_start(0)),
+    Case("starting ID 999999", b"2\n999999\n", invalid_start(999999)),
+    Case("input ends after the declared count", b"2", invalid_start(0)),
     Case("leading zeros and blanks in the answers", b"  002 \n\t0400\n150,a\n151,b\n",
-         **completed(2, 400, [accepted(150, ",a"), accepted(151, ",b")])),
+         completed(2, 400, [accepted(150, ",a"), accepted(151, ",b")])),
 
     # Reading the lines.
     Case("leading blanks, a bare ID and blank lines between lines",
          b"3\n400\n   150,x\n151\n\n\n  \n152" + CHAIR.encode() + b"\n",
-         **completed(3, 400, [accepted(150, ",x"), accepted(151), accepted(152, CHAIR)])),
+         completed(3, 400, [accepted(150, ",x"), accepted(151), accepted(152, CHAIR)])),
     Case("plus sign and the top of the range are accepted", b"2\n400\n+7, a\n999998, b\n",
-         **completed(2, 400, [accepted(7, ", a"), accepted(999998, ", b")])),
+         completed(2, 400, [accepted(7, ", a"), accepted(999998, ", b")])),
     Case("ID 1 and leading zeros", b"2\n1\n1,a\n007,b\n",
-         **completed(2, 1, [accepted(1, ",a"), accepted(7, ",b")])),
+         completed(2, 1, [accepted(1, ",a"), accepted(7, ",b")])),
     Case("negative ID is rejected and stops reading", b"3\n400\n-5, a\n150, b\n",
-         **completed(3, 400, [rejected(-5), rejected(0), rejected(0)])),
+         completed(3, 400, [rejected(-5), rejected(0), rejected(0)])),
     Case("ID 0 is rejected and its rest is read as the next ID", b"2\n400\n0, a\n150, b\n",
-         **completed(2, 400, [rejected(0), rejected(0)])),
+         completed(2, 400, [rejected(0), rejected(0)])),
     Case("ID 999999 is rejected and the number behind it is the next ID",
          b"2\n400\n999999 42, x\n150, y\n",
-         **completed(2, 400, [rejected(999999), accepted(42, ", x")])),
+         completed(2, 400, [rejected(999999), accepted(42, ", x")])),
     Case("eleven-digit ID stores the largest value and stops reading",
          b"3\n400\n12345678901, a\n150, b\n",
-         **completed(3, 400, [rejected(2147483647), rejected(0), rejected(0)])),
+         completed(3, 400, [rejected(2147483647), rejected(0), rejected(0)])),
     Case("eleven-digit negative ID stores the smallest value", b"1\n400\n-12345678901, a\n",
-         **completed(1, 400, [rejected(-2147483648)])),
+         completed(1, 400, [rejected(-2147483648)])),
     Case("section keyword mid-block", b"4\n400\n150, a\nobjs\n151, b\nend\n",
-         **completed(4, 400, [accepted(150, ", a"), rejected(0), rejected(0), rejected(0)])),
+         completed(4, 400, [accepted(150, ", a"), rejected(0), rejected(0), rejected(0)])),
     Case("comment line where an ID is expected", b"2\n400\n# note\n150, a\n",
-         **completed(2, 400, [rejected(0), rejected(0)])),
+         completed(2, 400, [rejected(0), rejected(0)])),
     Case("fewer lines than declared, then end of input", b"3\n400\n150, a\n",
-         **completed(3, 400, [accepted(150, ", a"), rejected(0), rejected(0)])),
+         completed(3, 400, [accepted(150, ", a"), rejected(0), rejected(0)])),
     Case("more lines than declared", b"1\n400\n150, a\n151, b\n152, c\n",
-         **completed(1, 400, [accepted(150, ", a")])),
+         completed(1, 400, [accepted(150, ", a")])),
     Case("last line without a line break", b"2\n400\n150, a\n151, b",
-         **completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")])),
+         completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")])),
     Case("input ends right behind the last ID", b"2\n400\n150, a\n151",
-         **completed(2, 400, [accepted(150, ", a"), accepted(151)])),
+         completed(2, 400, [accepted(150, ", a"), accepted(151)])),
     Case("rest of the line kept byte for byte",
          b"3\n400\n150,\tchair  \r\n151, \x00nul\x00\n152, \xff\xfe caf\xc3\xa9 \x80\n",
-         **completed(3, 400, [accepted(150, ",\tchair  \r"), accepted(151, b", \x00nul\x00"),
-                              accepted(152, b", \xff\xfe caf\xc3\xa9 \x80")])),
-    Case("text right behind the ID", b"1\n400\n150abc\n", **completed(1, 400, [accepted(150, "abc")])),
+         completed(3, 400,
+                   [accepted(150, ",\tchair  \r"), accepted(151, b", \x00nul\x00"),
+                    accepted(152, b", \xff\xfe caf\xc3\xa9 \x80")])),
+    Case("text right behind the ID", b"1\n400\n150abc\n",
+         completed(1, 400, [accepted(150, "abc")])),
     Case("the count and the starting ID on one line", b"2 400\n150, a\n151, b\n",
-         **completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")])),
+         completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")])),
     Case("text after the count is read as the starting ID", b"2 lines\n400\n150, a\n",
-         **invalid_start(0)),
+         invalid_start(0)),
     Case("a whole block with CR LF line ends keeps each CR on Linux",
          b"2\r\n400\r\n150, a\r\n151, b\r\n",
-         **completed(2, 400, [accepted(150, ", a\r"), accepted(151, ", b\r")]),
+         completed(2, 400, [accepted(150, ", a\r"), accepted(151, ", b\r")]),
          not_under_wine="the Windows program reads CR LF as a line break"),
     Case("a Ctrl+Z byte in piped input", b"3\n400\n150, a\n\x1a151, b\n",
-         **completed(3, 400, [accepted(150, ", a"), rejected(0), rejected(0)])),
-    Case("an ID whose digits straddle a full read of a pipe", b"", stdin_chunks=straddling_id,
-         **completed(2, 400, [accepted(150, ", x"), accepted(151, ", y")])),
+         completed(3, 400, [accepted(150, ", a"), rejected(0), rejected(0)])),
+    Case("an ID whose digits straddle a full read of a pipe", b"",
+         completed(2, 400, [accepted(150, ", x"), accepted(151, ", y")]),
+         stage=Stage(stdin_chunks=straddling_id)),
     Case("a rejected line spelled out", b"2\n400\n0, a\n",
-         **dict(completed(2, 400, [rejected(0), rejected(0)]), files=REJECTED_FILES)),
+         completed(2, 400, [rejected(0), rejected(0)]).but(files=REJECTED_FILES)),
     Case("new IDs run past the top of the range", b"2\n999998\n150, a\n151, b\n",
-         **completed(2, 999998, [accepted(150, ", a"), accepted(151, ", b")])),
+         completed(2, 999998, [accepted(150, ", a"), accepted(151, ", b")])),
 
     # Files that cannot be created or written.
-    Case("Sorted.ide cannot be created", TWO_LINE_INPUT, BANNER,
-         text("Unable to create Sorted.ide file"), 1,
-         {"Sorted.ide": UNCHECKED, "Sorted.log": ABSENT}, setup=folder_named("Sorted.ide")),
-    Case("Sorted.log cannot be created", TWO_LINE_INPUT, BANNER,
-         text("Created Sorted.ide file", "Unable to create sorted.log file"), 1,
-         {"Sorted.ide": IDE_HEADER, "Sorted.log": UNCHECKED}, setup=folder_named("Sorted.log")),
+    Case("Sorted.ide cannot be created", TWO_LINE_INPUT,
+         Outcome(BANNER, text("Unable to create Sorted.ide file"), 1,
+                 {"Sorted.ide": UNCHECKED, "Sorted.log": ABSENT}),
+         setup=folder_named("Sorted.ide")),
+    Case("Sorted.log cannot be created", TWO_LINE_INPUT,
+         Outcome(BANNER, text("Created Sorted.ide file", "Unable to create sorted.log file"), 1,
+                 {"Sorted.ide": IDE_HEADER, "Sorted.log": UNCHECKED}),
+         setup=folder_named("Sorted.log")),
     Case("disk full under Sorted.ide", TWO_LINE_INPUT,
-         **completed(2, 400, [accepted(150, CHAIR), accepted(151, ", table, tabletxd, 100, 0")],
-                     ide=UNCHECKED, ide_written=False),
-         setup=link_to_full_device("Sorted.ide")),
+         completed(2, 400, [accepted(150, CHAIR), accepted(151, ", table, tabletxd, 100, 0")],
+                   ide=UNCHECKED, ide_written=False), setup=link_to_full_device("Sorted.ide")),
     Case("disk full under Sorted.log", TWO_LINE_INPUT,
-         stdout=TWO_LINE_STDOUT, stderr=TWO_LINE_STDERR + text("Unable to write Sorted.log file"),
-         status=1, files={"Sorted.ide": TWO_LINE_IDE, "Sorted.log": UNCHECKED},
+         Outcome(TWO_LINE_STDOUT, TWO_LINE_STDERR + text("Unable to write Sorted.log file"), 1,
+                 {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": UNCHECKED}),
          setup=link_to_full_device("Sorted.log")),
 
-    Case("Sorted.ide read-only", TWO_LINE_INPUT, **refused("Sorted.ide"),
-         setup=read_only_file("Sorted.ide"), unprivileged=True),
-    Case("Sorted.log read-only", TWO_LINE_INPUT, **refused("Sorted.log"),
-         setup=read_only_file("Sorted.log"), unprivileged=True),
-    Case("a read-only folder", TWO_LINE_INPUT, **refused("Sorted.ide"), setup=read_only_folder,
-         unprivileged=True),
-    Case("Sorted.ide a FIFO nobody reads", TWO_LINE_INPUT, **refused("Sorted.ide"),
+    Case("Sorted.ide read-only", TWO_LINE_INPUT, refused("Sorted.ide"),
+         setup=read_only_file("Sorted.ide"), stage=Stage(unprivileged=True)),
+    Case("Sorted.log read-only", TWO_LINE_INPUT, refused("Sorted.log"),
+         setup=read_only_file("Sorted.log"), stage=Stage(unprivileged=True)),
+    Case("a read-only folder", TWO_LINE_INPUT, refused("Sorted.ide"), setup=read_only_folder,
+         stage=Stage(unprivileged=True)),
+    Case("Sorted.ide a FIFO nobody reads", TWO_LINE_INPUT, refused("Sorted.ide"),
          setup=fifo("Sorted.ide"), timeout=20, not_under_wine="Windows has no FIFOs in a folder"),
     Case("Sorted.log a FIFO nobody reads: Sorted.ide is left as it was", TWO_LINE_INPUT,
-         **dict(refused("Sorted.log", in_use=True), files={"Sorted.ide": unchanged(EARLIER * 1000)}),
+         refused("Sorted.log", in_use=True).but(files={"Sorted.ide": unchanged(EARLIER * 1000)}),
          setup=lambda work: (earlier_run_files(work), (work / "Sorted.log").unlink(),
-                             fifo("Sorted.log")(work)),
-         timeout=20, not_under_wine="Windows has no FIFOs in a folder"),
+                             fifo("Sorted.log")(work)), timeout=20,
+         not_under_wine="Windows has no FIFOs in a folder"),
     Case("both files on a full disk", TWO_LINE_INPUT,
-         stdout=TWO_LINE_STDOUT,
-         stderr=TWO_LINE_STDERR + text("Unable to write Sorted.ide file",
-                                       "Unable to write Sorted.log file"),
-         status=1, files={"Sorted.ide": UNCHECKED, "Sorted.log": UNCHECKED},
-         setup=lambda work: [link_to_full_device(name)(work) for name in ("Sorted.ide", "Sorted.log")]),
+         Outcome(TWO_LINE_STDOUT,
+                 TWO_LINE_STDERR + text("Unable to write Sorted.ide file",
+                                        "Unable to write Sorted.log file"), 1,
+                 {"Sorted.ide": UNCHECKED, "Sorted.log": UNCHECKED}),
+         setup=lambda work: [link_to_full_device(name)(work) for name in ("Sorted.ide",
+                                                                          "Sorted.log")]),
 
     # Hostile input.
     Case("a UTF-8 byte-order mark before the count is passed over",
-         b"\xef\xbb\xbf" + TWO_LINE_INPUT, TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, TWO_LINE_FILES),
+         b"\xef\xbb\xbf" + TWO_LINE_INPUT,
+         TWO_LINE),
     Case("a UTF-8 byte-order mark later on is not a number", b"2\n\xef\xbb\xbf400\n150, a\n",
-         **invalid_start(0)),
+         invalid_start(0)),
     Case("UTF-16 input is named and ends the run as unreadable",
-         b"\xff\xfe" + "2\n400\n150, a\n151, b\n".encode("utf-16-le"), **utf16_input()),
+         b"\xff\xfe" + "2\n400\n150, a\n151, b\n".encode("utf-16-le"), utf16_input()),
     Case("big-endian UTF-16 input", b"\xfe\xff" + "2\n400\n150, a\n".encode("utf-16-be"),
-         **utf16_input()),
-    Case("a line longer than every buffer is kept whole", b"2\n400\n150" + LONG_LINE + b"\n151, b\n",
-         **completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")])),
+         utf16_input()),
+    Case("a line longer than every buffer is kept whole",
+         b"2\n400\n150" + LONG_LINE + b"\n151, b\n",
+         completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")])),
     Case("declared count 999998, then end of input: every line reported at once",
          b"%d\n400\n" % MOST_LINES,
-         **completed(MOST_LINES, 400, [rejected(0)] * MOST_LINES, streamed=True), slow=True,
+         completed(MOST_LINES, 400, [rejected(0)] * MOST_LINES, streamed=True), slow=True,
          timeout=300),
-    Case("console input from the null device", b"", stdin_mode=In.NULL, **invalid_count(0)),
-    Case("console input closed", b"", stdin_mode=In.CLOSED, **invalid_count(0)),
+    Case("console input from the null device", b"", invalid_count(0), stage=Stage(stdin=In.NULL)),
+    Case("console input closed", b"", invalid_count(0), stage=Stage(stdin=In.CLOSED)),
 
     # A console reader that went away does not cut the run short.
-    Case("standard output closed", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0, TWO_LINE_FILES,
-         stdout_mode=Out.CLOSED),
-    Case("standard output a broken pipe", TWO_LINE_INPUT, None, TWO_LINE_STDERR, 0,
-         TWO_LINE_FILES, stdout_mode=Out.BROKEN),
+    Case("standard output closed", TWO_LINE_INPUT,
+         Outcome(None, TWO_LINE_STDERR, 0, TWO_LINE_FILES), stage=Stage(stdout=Out.CLOSED)),
+    Case("standard output a broken pipe", TWO_LINE_INPUT,
+         Outcome(None, TWO_LINE_STDERR, 0, TWO_LINE_FILES), stage=Stage(stdout=Out.BROKEN)),
     Case("standard error closed while lines are rejected", b"2\n400\n0, a\n",
-         stderr_mode=Out.CLOSED, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
+         completed(2, 400, [rejected(0), rejected(0)]).but(stderr=None),
+         stage=Stage(stderr=Out.CLOSED)),
     Case("standard error a broken pipe while lines are rejected", b"2\n400\n0, a\n",
-         stderr_mode=Out.BROKEN, **dict(completed(2, 400, [rejected(0), rejected(0)]), stderr=None)),
-    Case("every console stream closed", TWO_LINE_INPUT, None, None, 0, TWO_LINE_FILES,
-         stdout_mode=Out.CLOSED, stderr_mode=Out.CLOSED),
-    Case("console input and output closed together", TWO_LINE_INPUT, stdin_mode=In.CLOSED,
-         stdout_mode=Out.CLOSED, **dict(invalid_count(0), stdout=None)),
-    Case("a second run in the same folder as an ordinary user", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, unprivileged=True, twice=True),
+         completed(2, 400, [rejected(0), rejected(0)]).but(stderr=None),
+         stage=Stage(stderr=Out.BROKEN)),
+    Case("every console stream closed", TWO_LINE_INPUT, Outcome(None, None, 0, TWO_LINE_FILES),
+         stage=Stage(stdout=Out.CLOSED, stderr=Out.CLOSED)),
+    Case("console input and output closed together", TWO_LINE_INPUT,
+         invalid_count(0).but(stdout=None), stage=Stage(stdin=In.CLOSED, stdout=Out.CLOSED)),
+    Case("a second run in the same folder as an ordinary user", TWO_LINE_INPUT,
+         TWO_LINE,
+         stage=Stage(unprivileged=True, twice=True)),
     Case("a second run while the first closes its files is refused", TWO_LINE_INPUT,
-         TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, TWO_LINE_FILES, timeout=60,
-         stage={"STAGE_PAUSE_AT": "Sorted.ide Closed"}, second_run=refused("Sorted.ide")),
+         TWO_LINE, timeout=60,
+         stage=Stage(library={"STAGE_PAUSE_AT": "Sorted.ide Closed"},
+                     second_run=refused("Sorted.ide"))),
     Case("Sorted.ide record-locked by another program", TWO_LINE_INPUT,
-         **dict(refused("Sorted.ide"), files=EARLIER_FILES), setup=locked("Sorted.ide"),
+         refused("Sorted.ide").but(files=EARLIER_FILES), setup=locked("Sorted.ide"),
          not_under_wine=RECORD_LOCKS),
     Case("Sorted.log record-locked by another program: Sorted.ide is left as it was",
-         TWO_LINE_INPUT, **dict(refused("Sorted.log", in_use=True), files=EARLIER_FILES),
+         TWO_LINE_INPUT, refused("Sorted.log", in_use=True).but(files=EARLIER_FILES),
          setup=locked("Sorted.log"), not_under_wine=RECORD_LOCKS),
-    Case("a second run while the first waits for input is refused", b"3\n400\n150, chair\n"
-         b"151, table\n152, lamp\n", stdin_mode=In.HELD, timeout=60,
-         second_run=refused("Sorted.ide"),
-         **completed(3, 400, [accepted(150, ", chair"), accepted(151, ", table"),
-                              accepted(152, ", lamp")])),
+    Case("a second run while the first waits for input is refused",
+         b"3\n400\n150, chair\n" b"151, table\n152, lamp\n",
+         completed(3, 400,
+                   [accepted(150, ", chair"), accepted(151, ", table"), accepted(152, ", lamp")]),
+         timeout=60, stage=Stage(stdin=In.HELD, second_run=refused("Sorted.ide"))),
 
     # Cases that tell apart faults the cases above let through.
     Case("Sorted.ide held by another program's shared flock", TWO_LINE_INPUT,
-         **dict(refused("Sorted.ide"), files=EARLIER_FILES),
-         setup=flocked("Sorted.ide", fcntl.LOCK_SH), not_under_wine=RECORD_LOCKS),
+         refused("Sorted.ide").but(files=EARLIER_FILES), setup=flocked("Sorted.ide", fcntl.LOCK_SH),
+         not_under_wine=RECORD_LOCKS),
     Case("Sorted.ide held by another program's exclusive flock", TWO_LINE_INPUT,
-         **dict(refused("Sorted.ide"), files=EARLIER_FILES),
-         setup=flocked("Sorted.ide", fcntl.LOCK_EX), not_under_wine=RECORD_LOCKS),
+         refused("Sorted.ide").but(files=EARLIER_FILES), setup=flocked("Sorted.ide", fcntl.LOCK_EX),
+         not_under_wine=RECORD_LOCKS),
     Case("Sorted.ide stays record-locked once it is closed, until the log is", TWO_LINE_INPUT,
-         TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, TWO_LINE_FILES,
-         stage={"STAGE_PAUSE_AT": "Sorted.ide Closed"}, during_pause=cannot_lock("Sorted.ide")),
+         TWO_LINE,
+         stage=Stage(library={"STAGE_PAUSE_AT": "Sorted.ide Closed"},
+                     during_pause=cannot_lock("Sorted.ide"))),
     Case("a second run while the first waits at its last line", TWO_LINE_INPUT,
-         TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, invalid_count(0)["files"], timeout=60,
-         stage={"STAGE_PAUSE_AT": "Press Any Key To Quit..."}, second_run=invalid_count(0)),
+         Outcome(TWO_LINE_STDOUT, TWO_LINE_STDERR, 0, invalid_count(0).files), timeout=60,
+         stage=Stage(library={"STAGE_PAUSE_AT": "Press Any Key To Quit..."},
+                     second_run=invalid_count(0))),
     Case("Sorted.ide that cannot be emptied is refused and kept", TWO_LINE_INPUT,
-         **dict(refused("Sorted.ide"), files={"Sorted.ide": unchanged(EARLIER), "Sorted.log": b""}),
+         refused("Sorted.ide").but(files={"Sorted.ide": unchanged(EARLIER), "Sorted.log": b""}),
          setup=unshrinkable("Sorted.ide", EARLIER), not_under_wine="a sealed memfd is Linux's"),
-    Case("Sorted.ide takes half a write, then writes again: it ends before that line",
-         TWENTY_LINES, **completed(20, 400, TWENTY, ide_written=False, ide=IDE_HEADER +
-                                    text("400" + CHAIR, "401" + CHAIR)),
-         stage={"STAGE_FAIL": "Sorted.ide:5:1"}),
-    Case("standard output into a file that fails is not written again", TWO_LINE_INPUT, None,
-         TWO_LINE_STDERR, 0, dict(TWO_LINE_FILES, **{"out.txt": failing_third_console_write()}),
-         stdout_mode=into("out.txt"), stage={"STAGE_FAIL": "out.txt:3:2"}),
-    Case("many long lines in little memory", b"", stdin_chunks=many_long_lines,
-         memory_limit=TOO_LONG_FOR_MEMORY // 2, timeout=60,
-         **completed(MANY_LONG_LINES, 400, [accepted(150, KILOBYTE_LINE)] * MANY_LONG_LINES,
-                     streamed=True)),
+    Case("Sorted.ide takes half a write, then writes again: it ends before that line", TWENTY_LINES,
+         completed(20, 400, TWENTY, ide_written=False,
+                   ide=IDE_HEADER + text("400" + CHAIR, "401" + CHAIR)),
+         stage=Stage(library={"STAGE_FAIL": "Sorted.ide:5:1"})),
+    Case("standard output into a file that fails is not written again", TWO_LINE_INPUT,
+         Outcome(None, TWO_LINE_STDERR, 0,
+                 dict(TWO_LINE_FILES, **{"out.txt": failing_third_console_write()})),
+         stage=Stage(stdout=into("out.txt"), library={"STAGE_FAIL": "out.txt:3:2"})),
+    Case("many long lines in little memory", b"",
+         completed(MANY_LONG_LINES, 400, [accepted(150, KILOBYTE_LINE)] * MANY_LONG_LINES,
+                   streamed=True), timeout=60,
+         stage=Stage(stdin_chunks=many_long_lines, memory_limit=TOO_LONG_FOR_MEMORY // 2)),
     Case("input that fails with EIO is unreadable, not ended", TWO_LINE_INPUT,
-         stdin_mode=into("/proc/self/mem"), **dict(invalid_count(0), status=1, stderr=CREATED +
-                                                   text("Unable to read console input") + BAD_COUNT),
-         not_under_wine="EIO from a file is a Linux read"),
+         invalid_count(0).but(status=1,
+                              stderr=CREATED + text("Unable to read console input") + BAD_COUNT),
+         not_under_wine="EIO from a file is a Linux read",
+         stage=Stage(stdin=into("/proc/self/mem"))),
     Case("a byte-order mark in front of a later line is not passed over",
          b"2\n400\n150, a\n\xef\xbb\xbf151, b\n",
-         **completed(2, 400, [accepted(150, ", a"), rejected(0)])),
-    Case("started under a name that looks like an option", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, argv0="-renumbrix"),
+         completed(2, 400, [accepted(150, ", a"), rejected(0)])),
+    Case("started under a name that looks like an option", TWO_LINE_INPUT,
+         TWO_LINE,
+         stage=Stage(argv0="-renumbrix")),
 
     # Where the run meets the operating system.
     Case("a file-size limit of 0: both files are created empty", TWO_LINE_INPUT,
-         **dict_with_files(completed(2, 400, [accepted(150, CHAIR),
-                                              accepted(151, ", table, tabletxd, 100, 0")],
-                                     ide_written=False, log_written=False),
-                           {"Sorted.ide": b"", "Sorted.log": b""}),
-         file_size_limit=0, not_under_wine="a file-size limit kills Wine itself"),
+         with_files(completed(2, 400,
+                                   [accepted(150, CHAIR),
+                                    accepted(151, ", table, tabletxd, 100, 0")], ide_written=False,
+                                   log_written=False), {"Sorted.ide": b"", "Sorted.log": b""}),
+         not_under_wine="a file-size limit kills Wine itself", stage=Stage(file_size_limit=0)),
     Case("the files are made readable by all, writable by their owner", TWO_LINE_INPUT,
-         TWO_LINE_STDOUT, TWO_LINE_STDERR, 0,
-         {"Sorted.ide": Mode(0o644, TWO_LINE_IDE), "Sorted.log": Mode(0o644, TWO_LINE_LOG)}),
+         Outcome(TWO_LINE_STDOUT, TWO_LINE_STDERR, 0,
+                 {"Sorted.ide": Mode(0o644, TWO_LINE_IDE),
+                  "Sorted.log": Mode(0o644, TWO_LINE_LOG)})),
     Case("a file-size limit fails the writes, not the run",
          b"200\n400\n" + b"".join(b"%d%s\n" % (150 + n, CHAIR.encode()) for n in range(200)),
-         **limited(200, 4096), file_size_limit=4096,
-         not_under_wine="a file-size limit kills Wine itself; Windows has no such limit"),
+         limited(200, 4096),
+         not_under_wine="a file-size limit kills Wine itself; Windows has no such limit",
+         stage=Stage(file_size_limit=4096)),
     Case("Sorted.ide fails a write, then takes writes again: it ends before the failed line",
-         TWENTY_LINES, **completed(20, 400, TWENTY, ide_written=False, ide=IDE_HEADER +
-                                    text("400" + CHAIR, "401" + CHAIR)),
-         stage={"STAGE_FAIL": "Sorted.ide:5:3"}),
+         TWENTY_LINES,
+         completed(20, 400, TWENTY, ide_written=False,
+                   ide=IDE_HEADER + text("400" + CHAIR, "401" + CHAIR)),
+         stage=Stage(library={"STAGE_FAIL": "Sorted.ide:5:3"})),
     Case("a long entry goes out in one write", b"2\n400\n150" + LONG_LINE + b"\n151, b\n",
-         **completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")], ide_written=False,
-                     ide=IDE_HEADER + b"400" + LONG_LINE + b"\n"),
-         stage={"STAGE_FAIL": "Sorted.ide:4:9"}),
+         completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")], ide_written=False,
+                   ide=IDE_HEADER + b"400" + LONG_LINE + b"\n"),
+         stage=Stage(library={"STAGE_FAIL": "Sorted.ide:4:9"})),
     Case("Sorted.log fails a write, then takes writes again", TWENTY_LINES,
-         **dict_with_files(completed(20, 400, TWENTY, log_written=False),
-                           {"Sorted.log": LOG_HEADER + text("", "")}),
-         stage={"STAGE_FAIL": "Sorted.log:7:3"}),
-    Case("the last lines arrive late on a non-blocking pipe", TWO_LINE_INPUT, TWO_LINE_STDOUT,
-         TWO_LINE_STDERR, 0, TWO_LINE_FILES, stdin_mode=In.LATE, timeout=20),
+         with_files(completed(20, 400, TWENTY, log_written=False),
+                         {"Sorted.log": LOG_HEADER + text("", "")}),
+         stage=Stage(library={"STAGE_FAIL": "Sorted.log:7:3"})),
+    Case("the last lines arrive late on a non-blocking pipe", TWO_LINE_INPUT,
+         TWO_LINE, timeout=20,
+         stage=Stage(stdin=In.LATE)),
     Case("standard output a non-blocking pipe read late", late_output_lines(400),
-         stdout_mode=Out.SLOW_READER, **completed(400, 400, [accepted(150 + n, ", a") for n in range(400)])),
-    Case("a line too long for the memory at hand", b"", stdin_chunks=too_long_line,
-         memory_limit=TOO_LONG_FOR_MEMORY // 2, **completed(2, 400, [dropped(150), rejected(0)])),
-    Case("console input that cannot be read", TWO_LINE_INPUT, stdin_mode=In.FOLDER,
-         **dict(invalid_count(0), status=1,
-                stderr=CREATED + text("Unable to read console input") + BAD_COUNT)),
-    Case("standard input is Sorted.ide", TWO_LINE_INPUT, **console_in("Sorted.ide", "stdin")),
-    Case("standard output is Sorted.ide", TWO_LINE_INPUT, **console_in("Sorted.ide", "stdout")),
-    Case("standard error is Sorted.ide", TWO_LINE_INPUT, **console_in("Sorted.ide", "stderr")),
-    Case("standard input is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stdin")),
-    Case("standard output is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stdout")),
-    Case("standard error is Sorted.log", TWO_LINE_INPUT, **console_in("Sorted.log", "stderr")),
+         completed(400, 400, [accepted(150 + n, ", a") for n in range(400)]),
+         stage=Stage(stdout=Out.SLOW_READER)),
+    Case("a line too long for the memory at hand", b"",
+         completed(2, 400, [dropped(150), rejected(0)]),
+         stage=Stage(stdin_chunks=too_long_line, memory_limit=TOO_LONG_FOR_MEMORY // 2)),
+    Case("console input that cannot be read", TWO_LINE_INPUT,
+         invalid_count(0).but(status=1,
+                              stderr=CREATED + text("Unable to read console input") + BAD_COUNT),
+         stage=Stage(stdin=In.FOLDER)),
+    console_in("standard input is Sorted.ide", TWO_LINE_INPUT, "Sorted.ide", "stdin"),
+    console_in("standard output is Sorted.ide", TWO_LINE_INPUT, "Sorted.ide", "stdout"),
+    console_in("standard error is Sorted.ide", TWO_LINE_INPUT, "Sorted.ide", "stderr"),
+    console_in("standard input is Sorted.log", TWO_LINE_INPUT, "Sorted.log", "stdin"),
+    console_in("standard output is Sorted.log", TWO_LINE_INPUT, "Sorted.log", "stdout"),
+    console_in("standard error is Sorted.log", TWO_LINE_INPUT, "Sorted.log", "stderr"),
     Case("Sorted.log a link to Sorted.ide", TWO_LINE_INPUT,
-         **refused("Sorted.log", ide=b"", in_use=True), setup=linked("Sorted.log", "Sorted.ide")),
+         refused("Sorted.log", ide=b"", in_use=True), setup=linked("Sorted.log", "Sorted.ide")),
     Case("Sorted.ide a FIFO takes the rest of a short write", LONG_TWO_LINES,
-         **dict(completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")]),
-                files={"Sorted.log": UNCHECKED}),
-         setup=FIFO_IDE.setup, after=FIFO_IDE.check, stage={"STAGE_FAIL": "Sorted.ide:3:1"}),
+         completed(2, 400,
+                   [accepted(150, LONG_LINE),
+                    accepted(151, ", b")]).but(files={"Sorted.log": UNCHECKED}),
+         setup=FIFO_IDE.setup, after=FIFO_IDE.check,
+         stage=Stage(library={"STAGE_FAIL": "Sorted.ide:3:1"})),
 
     # No signal that ends the run cuts a line of a file in two.
-    Case("SIGTERM while a long line goes to Sorted.ide: the line is finished first",
-         LONG_TWO_LINES, None, CREATED, -signal.SIGTERM,
-         {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n", "Sorted.log": LOG_HEADER},
-         stage={"STAGE_PAUSE_IN": "Sorted.ide:3"}, signal=signal.SIGTERM),
-    Case("SIGINT while a long line goes to Sorted.log: the line is finished first",
-         LONG_TWO_LINES, None, CREATED, -signal.SIGINT,
-         {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n",
-          "Sorted.log": LOG_HEADER + text("", "", b"Entered Line:           150" + LONG_LINE)},
-         stage={"STAGE_PAUSE_IN": "Sorted.log:7"}, signal=signal.SIGINT),
-    Case("SIGQUIT while an entry goes to Sorted.ide", TWENTY_LINES, None, CREATED, -signal.SIGQUIT,
-         {"Sorted.ide": whole_line_prefix(TWENTY_IDE), "Sorted.log": whole_line_prefix(TWENTY_LOG)},
-         stage={"STAGE_PAUSE_IN": "Sorted.ide:12"}, signal=signal.SIGQUIT),
-    Case("Ctrl+C at a question ends the run at once", TWO_LINE_INPUT, None, CREATED, -signal.SIGINT,
-         {"Sorted.ide": IDE_HEADER, "Sorted.log": LOG_HEADER},
-         stage={"STAGE_PAUSE_AT": "Enter the object ID starting point ID:"}, signal=signal.SIGINT),
+    Case("SIGTERM while a long line goes to Sorted.ide: the line is finished first", LONG_TWO_LINES,
+         Outcome(None, CREATED, -signal.SIGTERM,
+                 {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n", "Sorted.log": LOG_HEADER}),
+         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"}, signal=signal.SIGTERM)),
+    Case("SIGINT while a long line goes to Sorted.log: the line is finished first", LONG_TWO_LINES,
+         Outcome(None, CREATED, -signal.SIGINT,
+                 {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n",
+                  "Sorted.log": LOG_HEADER + text("", "",
+                                                  b"Entered Line:           150" + LONG_LINE)}),
+         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.log:7"}, signal=signal.SIGINT)),
+    Case("SIGQUIT while an entry goes to Sorted.ide", TWENTY_LINES,
+         Outcome(None, CREATED, -signal.SIGQUIT,
+                 {"Sorted.ide": whole_line_prefix(TWENTY_IDE),
+                  "Sorted.log": whole_line_prefix(TWENTY_LOG)}),
+         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:12"}, signal=signal.SIGQUIT)),
+    Case("Ctrl+C at a question ends the run at once", TWO_LINE_INPUT,
+         Outcome(None, CREATED, -signal.SIGINT,
+                 {"Sorted.ide": IDE_HEADER, "Sorted.log": LOG_HEADER}),
+         stage=Stage(library={"STAGE_PAUSE_AT": "Enter the object ID starting point ID:"},
+                     signal=signal.SIGINT)),
 
     # A block file given on the command line, as a file dropped on the program.
-    Case("a block file of one line", b"400\n", args=("block.txt",),
-         setup=block_file(b"150, chair, chairtxd, 100, 0\n"),
-         **from_file(completed(1, 400, [accepted(150, CHAIR)]), 1)),
-    Case("a block file is sorted as the same lines piped in", b"400\n", args=("block.txt",),
-         setup=block_file(TWO_LINE_INPUT[6:]), **from_file(dict(
-             stdout=TWO_LINE_STDOUT, stderr=TWO_LINE_STDERR, status=0, files=TWO_LINE_FILES), 2)),
-    Case("a block file with CR LF line ends keeps each CR on Linux", b"400\n", args=("block.txt",),
-         setup=block_file(b"150, a\r\n151, b\r\n"),
-         **from_file(completed(2, 400, [accepted(150, ", a\r"), accepted(151, ", b\r")]), 2),
+    Case("a block file of one line", b"400\n",
+         from_file(completed(1, 400, [accepted(150, CHAIR)]), 1), args=("block.txt",),
+         setup=block_file(b"150, chair, chairtxd, 100, 0\n")),
+    Case("a block file is sorted as the same lines piped in", b"400\n",
+         from_file(TWO_LINE, 2), args=("block.txt",),
+         setup=block_file(TWO_LINE_INPUT[6:])),
+    Case("a block file with CR LF line ends keeps each CR on Linux", b"400\n",
+         from_file(completed(2, 400, [accepted(150, ", a\r"), accepted(151, ", b\r")]), 2),
+         args=("block.txt",), setup=block_file(b"150, a\r\n151, b\r\n"),
          not_under_wine="the Windows program reads CR LF as a line break"),
-    Case("a block file with CR LF line ends on Windows", b"400\n", args=("block.txt",),
-         setup=block_file(b"150, a\r\n151, b\r\n"),
-         **from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2),
+    Case("a block file with CR LF line ends on Windows", b"400\n",
+         from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2),
+         args=("block.txt",), setup=block_file(b"150, a\r\n151, b\r\n"),
          not_natively="only the Windows program reads CR LF as a line break"),
-    Case("a block file that starts with a byte-order mark", b"400\n", args=("block.txt",),
-         setup=block_file(b"\xef\xbb\xbf150, a\n151, b\n"),
-         **from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2)),
+    Case("a block file that starts with a byte-order mark", b"400\n",
+         from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2),
+         args=("block.txt",), setup=block_file(b"\xef\xbb\xbf150, a\n151, b\n")),
     Case("a block file with leading zeros, a plus sign and no last line break", b"400\n",
-         args=("block.txt",), setup=block_file(b"007, a\n+8, b\n  150, c"),
-         **from_file(completed(3, 400, [accepted(7, ", a"), accepted(8, ", b"),
-                                        accepted(150, ", c")]), 3)),
+         from_file(completed(3, 400,
+                             [accepted(7, ", a"), accepted(8, ", b"), accepted(150, ", c")]), 3),
+         args=("block.txt",), setup=block_file(b"007, a\n+8, b\n  150, c")),
     Case("a block file's results go to its folder when the run starts elsewhere", b"400\n",
-         args=("sub/block.txt",), setup=block_file(b"150, a\n", folder="sub"),
-         **dict_with_files(from_file(completed(1, 400, [accepted(150, ", a")]), 1, "sub"),
-                           NO_FILES)),
-    Case("a block file that is not ready is listed, and nothing is touched", b"400\n",
-         **block_refused(text("block.txt:", "2: objs" + NO_ID, "3: " + EMPTY, REMOVE % 2), b"",
-                         block_file(b"150, a\nobjs\n\n151, b\n"))),
-    Case("a block file with a byte-order mark on a later line is refused", b"400\n",
-         **block_refused(text("block.txt:", "2: <BOM>151, b" + MARK, REMOVE % 1), b"",
-                         block_file(b"150, a\n\xef\xbb\xbf151, b\n"))),
-    Case("a block file that is missing", b"400\n", **block_refused(
-         b"", text("renumbrix: cannot read block.txt: No such file or directory"),
-         lambda work: None)),
-    Case("a block file that cannot be read", b"400\n", unprivileged=True, **block_refused(
-         b"", text("renumbrix: cannot read block.txt: Permission denied"),
-         lambda work: (block_file(b"150, a\n")(work), (work / "block.txt").chmod(0))),),
-    Case("an empty block file", b"400\n", **block_refused(
-         text("block.txt:", "No line here that renumbrix would take."), b"", block_file(b""))),
-    Case("a block file of empty lines only", b"400\n", **block_refused(
-         text("block.txt:", "1: " + EMPTY, "No line here that renumbrix would take."), b"",
-         block_file(b"\n"))),
-    Case("a folder given as the block file", b"400\n", **block_refused(
-         b"", text("renumbrix: cannot read sub: Is a directory"), folder_named("sub"),
-         args=("sub",))),
-    Case("a block file saved as UTF-16", b"400\n", **block_refused(
-         b"", text("renumbrix: block.txt" + NOT_UTF16),
-         block_file("150, a\r\n".encode("utf-16")))),
-    Case("two block files", b"400\n", **block_refused(
-         b"", text("renumbrix: give it one block file, not several"), block_file(b"150, a\n"),
-         args=("block.txt", "block.txt"))),
-    Case("a block file named Sorted.ide is not emptied", b"400\n", BANNER + folder_line(),
-         text("Unable to create Sorted.ide file"), 1,
-         {"Sorted.ide": unchanged(b"150, a\n"), "Sorted.log": ABSENT}, args=("Sorted.ide",),
-         setup=block_file(b"150, a\n", name="Sorted.ide")),
-    Case("a block file linked as Sorted.log is not emptied", b"400\n", BANNER + folder_line(),
-         text("Unable to create sorted.log file"), 1,
-         {"Sorted.ide": unchanged(EARLIER * 1000), "block.txt": unchanged(b"150, a\n")},
-         args=("block.txt",), setup=lambda work: (earlier_run_files(work), (work / "Sorted.log").unlink(),
-                                                  block_file(b"150, a\n")(work),
-                                                  linked("Sorted.log", "block.txt")(work))),
-    Case("a starting ID of 15OO, with letters O, is no number", b"15OO\n", **started_with_no_number()),
-    Case("a starting ID of 2o is no number", b"2o\n", **started_with_no_number()),
-    Case("a starting ID of 0 with a block file", b"0\n", **started_with_no_number()),
-    Case("an empty line for the starting ID", b"\n400\n", **started_with_no_number()),
-    Case("no starting ID at all for a block file", b"", **started_with_no_number()),
-    Case("a starting ID with blanks around it", b" 400 \n", args=("block.txt",),
-         setup=block_file(b"150, a\n"), **from_file(completed(1, 400, [accepted(150, ", a")]), 1)),
-    Case("a starting ID with a plus sign", b"+400\n", args=("block.txt",),
-         setup=block_file(b"150, a\n"), **from_file(completed(1, 400, [accepted(150, ", a")]), 1)),
-    Case("a starting ID too long to read with a block file", b"99999999999\n", args=("block.txt",),
-         setup=block_file(b"150, a\n"), **from_file(invalid_start(2147483647), 1)),
-    Case("a block file that fails to be read while it is sorted", b"400\n", args=("block.txt",),
-         setup=block_file(b"150, a\n151, b\n"), stage={"STAGE_READ_FAIL": "block.txt:3"},
-         **from_file(dict(completed(2, 400, [rejected(0), rejected(0)]), status=1, stderr=CREATED
-                          + text("Unable to read console input") + BAD_LINE + BAD_LINE), 2)),
+         with_files(from_file(completed(1, 400, [accepted(150, ", a")]), 1, "sub"), NO_FILES),
+         args=("sub/block.txt",), setup=block_file(b"150, a\n", folder="sub")),
+    block_refused("a block file that is not ready is listed, and nothing is touched", b"400\n",
+                  text("block.txt:", "2: objs" + NO_ID, "3: " + EMPTY, REMOVE % 2), b"",
+                  block_file(b"150, a\nobjs\n\n151, b\n")),
+    block_refused("a block file with a byte-order mark on a later line is refused", b"400\n",
+                  text("block.txt:", "2: <BOM>151, b" + MARK, REMOVE % 1), b"",
+                  block_file(b"150, a\n\xef\xbb\xbf151, b\n")),
+    block_refused("a block file that is missing", b"400\n", b"",
+                  text("renumbrix: cannot read block.txt: No such file or directory"),
+                  lambda work: None),
+    block_refused("a block file that cannot be read", b"400\n", b"",
+                  text("renumbrix: cannot read block.txt: Permission denied"),
+                  lambda work: (block_file(b"150, a\n")(work), (work / "block.txt").chmod(0)),
+                  stage=Stage(unprivileged=True)),
+    block_refused("an empty block file", b"400\n",
+                  text("block.txt:", "No line here that renumbrix would take."), b"",
+                  block_file(b"")),
+    block_refused("a block file of empty lines only", b"400\n",
+                  text("block.txt:", "1: " + EMPTY, "No line here that renumbrix would take."), b"",
+                  block_file(b"\n")),
+    block_refused("a folder given as the block file", b"400\n", b"",
+                  text("renumbrix: cannot read sub: Is a directory"), folder_named("sub"),
+                  args=("sub",)),
+    block_refused("a block file saved as UTF-16", b"400\n", b"",
+                  text("renumbrix: block.txt" + NOT_UTF16),
+                  block_file("150, a\r\n".encode("utf-16"))),
+    block_refused("two block files", b"400\n", b"",
+                  text("renumbrix: give it one block file, not several"), block_file(b"150, a\n"),
+                  args=("block.txt", "block.txt")),
+    Case("a block file named Sorted.ide is not emptied", b"400\n",
+         Outcome(BANNER + folder_line(), text("Unable to create Sorted.ide file"), 1,
+                 {"Sorted.ide": unchanged(b"150, a\n"), "Sorted.log": ABSENT}),
+         args=("Sorted.ide",), setup=block_file(b"150, a\n", name="Sorted.ide")),
+    Case("a block file linked as Sorted.log is not emptied", b"400\n",
+         Outcome(BANNER + folder_line(), text("Unable to create sorted.log file"), 1,
+                 {"Sorted.ide": unchanged(EARLIER * 1000), "block.txt": unchanged(b"150, a\n")}),
+         args=("block.txt",),
+         setup=lambda work: (earlier_run_files(work), (work / "Sorted.log").unlink(),
+                             block_file(b"150, a\n")(work),
+                             linked("Sorted.log", "block.txt")(work))),
+    started_with_no_number("a starting ID of 15OO, with letters O, is no number", b"15OO\n"),
+    started_with_no_number("a starting ID of 2o is no number", b"2o\n"),
+    started_with_no_number("a starting ID of 0 with a block file", b"0\n"),
+    started_with_no_number("an empty line for the starting ID", b"\n400\n"),
+    started_with_no_number("no starting ID at all for a block file", b""),
+    Case("a starting ID with blanks around it", b" 400 \n",
+         from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("block.txt",),
+         setup=block_file(b"150, a\n")),
+    Case("a starting ID with a plus sign", b"+400\n",
+         from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("block.txt",),
+         setup=block_file(b"150, a\n")),
+    Case("a starting ID too long to read with a block file", b"99999999999\n",
+         from_file(invalid_start(2147483647), 1), args=("block.txt",),
+         setup=block_file(b"150, a\n")),
+    Case("a block file that fails to be read while it is sorted", b"400\n",
+         from_file(completed(2, 400, [rejected(0), rejected(0)]).but(
+                       status=1, stderr=CREATED + text("Unable to read console input") + BAD_LINE
+                       + BAD_LINE), 2), args=("block.txt",), setup=block_file(b"150, a\n151, b\n"),
+         stage=Stage(library={"STAGE_READ_FAIL": "block.txt:3"})),
     Case("-- before a block file whose name starts with a hyphen", b"400\n",
-         args=("--", "-block.txt"), setup=block_file(b"150, a\n", name="-block.txt"),
-         **from_file(completed(1, 400, [accepted(150, ", a")]), 1)),
+         from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("--", "-block.txt"),
+         setup=block_file(b"150, a\n", name="-block.txt")),
 ]
 
 if __name__ == "__main__":

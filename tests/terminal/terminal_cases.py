@@ -20,10 +20,10 @@ import time
 import tty
 from dataclasses import dataclass
 from pathlib import Path
-from typing import Callable, Optional, Tuple
+from typing import Callable, Optional
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "golden"))
-from harness import Platform, run_cases, text  # noqa: E402
+from harness import Checked, Platform, run_cases, text  # noqa: E402
 
 IDE_HEADER = text("#Item Defination File Created by Korvath`s Sorting Script.", "objs")
 IDE_TRAILER = text("end", "tobj", "end", "2dfx", "end")
@@ -312,18 +312,14 @@ class Keys:
                             "When the last line is in, press Ctrl+D to see the count to declare.")
 
 
-@dataclass
-class Typed:
-    """A terminal case: the program, what is typed and seen (`steps`, which raises with what went
-    wrong), and what the folder and the command line hold before it starts."""
+@dataclass(frozen=True)
+class Typed(Checked):
+    """A terminal case: the program, and what is typed and seen (`steps`, which raises with
+    what went wrong)."""
     steps: Callable
     program: str                        # "renumbrix" or "tallyrun"
-    args: Tuple[str, ...] = ()
-    setup: Optional[Callable[[Path], None]] = None
     stdin_file: Optional[str] = None    # console input from this file of the folder instead
     through_cmd: bool = False           # under Wine, started from cmd, which shares its console
-    not_under_wine: Optional[str] = None
-    not_natively: Optional[str] = None
 
     @property
     def name(self):
@@ -377,7 +373,7 @@ CASES = [
 
 def run_typed(case: Typed, program: str, platform: Platform) -> list:
     env = dict(platform.env or os.environ, TERM="xterm")
-    command = platform.command(program, case, through_cmd=case.through_cmd)
+    command = platform.command(program, case.args, through_cmd=case.through_cmd)
     with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
         if case.setup:
             case.setup(Path(folder))
