@@ -208,9 +208,7 @@ void writeShown(LineWriter& out, std::string_view bytes) {
 }
 
 void reportUnreadable(LineWriter& err, const BlockFile& file, int error) {
-    err << file.program << text::kCannotRead;
-    writeShown(err, file.name);
-    err.line(text::kReasonFollows, std::strerror(error));
+    reportFile(err, file, text::kCannotRead, text::kReasonFollows, std::strerror(error));
 }
 
 BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter& err,
@@ -219,9 +217,7 @@ BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter
     InputReader input(fd);
     switch (textMarkAt(input)) {
         case TextMark::Utf16:
-            err << file.program << text::kReasonFollows;
-            writeShown(err, file.name);
-            err.line(text::kFileIsUtf16);
+            reportFile(err, file, text::kReasonFollows, text::kFileIsUtf16);
             return {Result::NotRead, 0};
         case TextMark::Utf8:
             input.skipBytes(kUtf8Mark.size());

@@ -75,5 +75,14 @@ struct BlockFile {
 BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter& err,
                       bool sayReady);
 
+// Says on `err` something about the file, in one line: the program's name,
+// `lead`, the file's name shown safely, then the pieces of `tail`.
+template <typename... Tail>
+void reportFile(LineWriter& err, const BlockFile& file, std::string_view lead, const Tail&... tail) {
+    err << file.program << lead;
+    writeShown(err, file.name);
+    err.line(tail...);
+}
+
 // Says on `err` that the file cannot be read, and why (`error`, an errno).
 void reportUnreadable(LineWriter& err, const BlockFile& file, int error);

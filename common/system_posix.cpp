@@ -272,7 +272,6 @@ void outliveConsole() {
 
 // --- Conventions of a POSIX system.
 
-
 bool looksLikeOption(std::string_view argument) {
     return !argument.empty() && argument.front() == '-';
 }

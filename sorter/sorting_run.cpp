@@ -495,15 +495,11 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
         return refuseBlock(err);
     }
     if (!sys::rewindFile(block.fd())) {
-        err << text::kProgramName << shared::kReasonFollows;
-        writeShown(err, name);
-        err.line(text::kBlockNotOnDisk);
+        reportFile(err, file, shared::kReasonFollows, text::kBlockNotOnDisk);
         return refuseBlock(err);
     }
     if (!stamped || !sys::stampFile(block.fd(), after) || !(before == after)) {
-        err << text::kProgramName << shared::kReasonFollows;
-        writeShown(err, name);
-        err.line(text::kBlockChanged);
+        reportFile(err, file, shared::kReasonFollows, text::kBlockChanged);
         return refuseBlock(err);
     }
 
@@ -511,9 +507,8 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
     // chose: the results go beside the block.
     const std::string folder = sys::folderOf(name);
     if (!sys::changeFolder(folder.c_str())) {
-        err << text::kProgramName << text::kCannotEnterFolder;
-        writeShown(err, name);
-        err.line(shared::kReasonFollows, std::strerror(errno));
+        reportFile(err, file, text::kCannotEnterFolder, shared::kReasonFollows,
+                   std::strerror(errno));
         return refuseBlock(err);
     }
     const std::string current = sys::currentFolder();

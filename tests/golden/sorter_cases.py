@@ -225,7 +225,8 @@ def cut_at_limit(full, limit):
 def limited(declared, limit):
     run = completed(declared, 400, [accepted(150 + n, CHAIR) for n in range(declared)],
                     ide_written=False, log_written=False)
-    return run.but(files={name: cut_at_limit(content, limit) for name, content in run.files.items()})
+    return run.but(files={name: cut_at_limit(content, limit)
+                          for name, content in run.files.items()})
 
 
 def unchanged(content):
@@ -245,24 +246,13 @@ def earlier_run_files(work: Path):
 HELD_LOCKS = []  # descriptors of this process's record locks, kept until it ends
 
 
-def locked(name):
-    """Both files hold an earlier run's lines, and another program holds `name` with a record
-    lock (lockf) while the case runs."""
+def locked(name, lock=fcntl.lockf, how=fcntl.LOCK_EX):
+    """Both files hold an earlier run's lines, and another program holds `name` with a lock
+    (a record lock by lockf, or a flock of the kind given) while the case runs."""
     def setup(work: Path):
         earlier_run_files(work)
         fd = os.open(work / name, os.O_RDWR)
-        fcntl.lockf(fd, fcntl.LOCK_EX)
-        HELD_LOCKS.append(fd)
-    return setup
-
-
-def flocked(name, how):
-    """Both files hold an earlier run's lines, and another program holds `name` with a flock
-    of the kind given while the case runs."""
-    def setup(work: Path):
-        earlier_run_files(work)
-        fd = os.open(work / name, os.O_RDWR)
-        fcntl.flock(fd, how)
+        lock(fd, how)
         HELD_LOCKS.append(fd)
     return setup
 
@@ -524,8 +514,8 @@ LONG_LINE = b", " + b"x" * (1 << 20)
 TOO_LONG_FOR_MEMORY = 32 << 20  # bytes in a line, and twice the address space the run gets
 
 
-def too_long_line():
-    yield b"2\n400\n150, "
+def too_long_line(declared=2):
+    yield b"%d\n400\n150, " % declared
     for _ in range(TOO_LONG_FOR_MEMORY >> 20):
         yield b"x" * (1 << 20)
     yield b"\n151, b\n"
@@ -802,10 +792,11 @@ CASES = [
 
     # Cases that tell apart faults the cases above let through.
     Case("Sorted.ide held by another program's shared flock", TWO_LINE_INPUT,
-         refused("Sorted.ide").but(files=EARLIER_FILES), setup=flocked("Sorted.ide", fcntl.LOCK_SH),
+         refused("Sorted.ide").but(files=EARLIER_FILES),
+         setup=locked("Sorted.ide", fcntl.flock, fcntl.LOCK_SH),
          not_under_wine=RECORD_LOCKS),
     Case("Sorted.ide held by another program's exclusive flock", TWO_LINE_INPUT,
-         refused("Sorted.ide").but(files=EARLIER_FILES), setup=flocked("Sorted.ide", fcntl.LOCK_EX),
+         refused("Sorted.ide").but(files=EARLIER_FILES), setup=locked("Sorted.ide", fcntl.flock),
          not_under_wine=RECORD_LOCKS),
     Case("Sorted.ide stays record-locked once it is closed, until the log is", TWO_LINE_INPUT,
          TWO_LINE,
@@ -880,6 +871,10 @@ CASES = [
     Case("a line too long for the memory at hand", b"",
          completed(2, 400, [dropped(150), rejected(0)]),
          stage=Stage(stdin_chunks=too_long_line, memory_limit=TOO_LONG_FOR_MEMORY // 2)),
+    Case("a line too long for the memory at hand, the last one", b"",
+         completed(1, 400, [dropped(150)]),
+         stage=Stage(stdin_chunks=lambda: too_long_line(1),
+                     memory_limit=TOO_LONG_FOR_MEMORY // 2)),
     Case("console input that cannot be read", TWO_LINE_INPUT,
          invalid_count(0).but(status=1,
                               stderr=CREATED + text("Unable to read console input") + BAD_COUNT),
@@ -990,6 +985,10 @@ CASES = [
     started_with_no_number("a starting ID of 0 with a block file", b"0\n"),
     started_with_no_number("an empty line for the starting ID", b"\n400\n"),
     started_with_no_number("no starting ID at all for a block file", b""),
+    Case("console input that cannot be read, with a block file", b"",
+         from_file(invalid_start(0), 2).but(status=1, stderr=CREATED
+                                            + text("Unable to read console input") + BAD_START),
+         args=("block.txt",), setup=block_file(b"150, a\n151, b\n"), stage=Stage(stdin=In.FOLDER)),
     Case("a starting ID with blanks around it", b" 400 \n",
          from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("block.txt",),
          setup=block_file(b"150, a\n")),

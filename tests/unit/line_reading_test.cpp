@@ -119,6 +119,20 @@ TEST(LineIdRead, HoldsZeroWhenNothingWasStored) {
     EXPECT_EQ(lineId, 0);
 }
 
+TEST(WholeLineRead, TakesTheLineAndNothingBehindIt) {
+    Reading taken(" +400 \t\n7");
+    std::int32_t value = kUntouched;
+    EXPECT_TRUE(readWholeLineNumber(taken.input, value));
+    EXPECT_EQ(value, 400);
+    EXPECT_EQ(taken.number(true), 7);
+
+    Reading refused("15OO junk\nnext\n");
+    EXPECT_FALSE(readWholeLineNumber(refused.input, value));
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(refused.input.peek(), 'n');       // nothing of the line is left behind,
+    EXPECT_EQ(refused.number(false), kUntouched);  // and no later read takes anything
+}
+
 TEST(ExtensionRead, KeepsEveryByteUpToTheLineBreak) {
     const char raw[] = "1,\tx  \r\n2\n3, \0\xff\x80\n4, last";
     const std::string bytes(raw, sizeof raw - 1);
