@@ -1,3 +1,6 @@
+// The block check: the verdict on each line, the closing line, and the
+// listing of a file.
+
 #include "common/block_check.hpp"
 
 #include <algorithm>
@@ -7,75 +10,47 @@
 #include "common/system.hpp"
 #include "common/texts.hpp"
 
-namespace text = common_text;
+namespace shared = common_text;
 
 namespace {
 
-// Notes each byte of a line as it is consumed: how long the line is, whether
-// a CR stands anywhere but at its very end, and its first bytes.
+// Notes each byte of a line as it is consumed: how long the line is, its CRs,
+// and its first bytes.
 class LineTracker {
 public:
     LineTracker(JudgedLine& line, std::size_t keep) : line_(line), keep_(keep) {
         line_.start.clear();
         line_.length = 0;
+        line_.carriageReturns = 0;
     }
 
     void take(const char* bytes, std::size_t count) {
         if (count == 0) {
             return;
         }
-        innerCr_ = innerCr_ || pendingCr_ || std::memchr(bytes, '\r', count - 1) != nullptr;
-        pendingCr_ = bytes[count - 1] == '\r';
+        line_.carriageReturns += static_cast<std::uint64_t>(std::count(bytes, bytes + count, '\r'));
+        lastByte_ = bytes[count - 1];
         line_.length += count;
         if (line_.start.size() < keep_) {
             line_.start.append(bytes, std::min(count, keep_ - line_.start.size()));
         }
     }
 
-    // The same for one byte, which is how the ID at the line's front is read.
-    void take(char byte) {
-        innerCr_ = innerCr_ || pendingCr_;
-        pendingCr_ = byte == '\r';
-        ++line_.length;
-        if (line_.start.size() < keep_) {
-            line_.start.push_back(byte);
-        }
-    }
+    // The same for one byte, which is how the front of the line is read.
+    void operator()(char byte) { take(&byte, 1); }
 
-    bool innerCr() const { return innerCr_; }
-    bool endsInCr() const { return pendingCr_; }
+    bool endsInCr() const { return line_.length > 0 && lastByte_ == '\r'; }
 
 private:
     JudgedLine& line_;
     std::size_t keep_;
-    bool innerCr_ = false;
-    bool pendingCr_ = false;
+    char lastByte_ = 0;
 };
 
-// The current line of input as a source for the ID rule: it ends at the line
-// break, which it leaves unread.
-class LineInPlace {
-public:
-    LineInPlace(InputReader& input, LineTracker& tracker) : input_(input), tracker_(tracker) {}
+using TrackedLine = LineSource<LineTracker&>;
 
-    int peek() {
-        peeked_ = input_.peek();
-        return peeked_ == '\n' ? InputReader::kEnd : peeked_;
-    }
-
-    // The rule always looks at a byte before it consumes it.
-    void skip() {
-        tracker_.take(static_cast<char>(peeked_));
-        input_.skip();
-    }
-
-private:
-    InputReader& input_;
-    LineTracker& tracker_;
-    int peeked_ = InputReader::kEnd;
-};
-
-Verdict judgeStart(InputReader& input, LineInPlace& line) {
+// The verdict on the front of a line, by the ID rule and the keywords.
+Verdict judgeStart(InputReader& input, TrackedLine& line, JudgedLine& judged) {
     if (input.nextBytesAre(kUtf8Mark)) {
         for (std::size_t index = 0; index < kUtf8Mark.size(); ++index) {
             line.peek();
@@ -83,8 +58,14 @@ Verdict judgeStart(InputReader& input, LineInPlace& line) {
         }
         return Verdict::ByteOrderMark;
     }
-    std::int32_t id = 0;
-    switch (readNumber(line, id)) {
+    for (int c = line.peek(); c == ' ' || c == '\t'; c = line.peek()) {
+        line.skip();
+    }
+    judged.keyword = sectionKeywordAt(input.aheadInLine(kLongestKeyword + 1));
+    if (!judged.keyword.empty()) {
+        return Verdict::Keyword;
+    }
+    switch (readNumber(line, judged.id)) {
         case NumberRead::Nothing:
             return Verdict::Empty;
         case NumberRead::NotANumber:
@@ -94,30 +75,59 @@ Verdict judgeStart(InputReader& input, LineInPlace& line) {
         case NumberRead::Number:
             break;
     }
-    return isInIdRange(id) ? Verdict::Taken : Verdict::OutOfRange;
+    judged.idEnd = static_cast<std::size_t>(judged.length);
+    if (!isInIdRange(judged.id)) {
+        return Verdict::OutOfRange;
+    }
+    return mayFollowId(line.peek()) ? Verdict::Taken : Verdict::IdRunsOn;
 }
 
-bool isControlByte(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\t') || byte == 0x7F;
+std::string_view reasonFor(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Empty:
+            return shared::kReasonEmpty;
+        case Verdict::Keyword:
+            return shared::kReasonKeyword;
+        case Verdict::NoId:
+            return shared::kReasonNoId;
+        case Verdict::OutOfRange:
+            return shared::kReasonOutOfRange;
+        case Verdict::TooLong:
+            return shared::kReasonTooLong;
+        case Verdict::ByteOrderMark:
+            return shared::kReasonByteOrderMark;
+        case Verdict::CarriageReturn:
+            return shared::kReasonCarriageReturn;
+        case Verdict::IdRunsOn:
+        case Verdict::Taken:
+            break;
+    }
+    return {};
 }
 
-// A name a shell command can hold, quoted, and a person can paste: one
-// without control bytes (a line break, above all).
+// The bytes of a line as kept, without the CR of a CR LF line end, which
+// would send what follows back over the line on screen.
+std::string_view keptBytes(const JudgedLine& line) {
+    const bool whole = line.length == line.start.size();
+    const std::size_t cr = whole && line.endsInCarriageReturn ? 1 : 0;
+    return std::string_view(line.start).substr(0, line.start.size() - cr);
+}
+
+// A name a shell command can hold, quoted, and a person can paste: one that
+// is shown as it is (no line break, nothing that acts on the terminal).
 bool fitsInCommand(const BlockFile& file) {
-    return sys::hasPosixShell() && !file.standardInput &&
-           std::none_of(file.name.begin(), file.name.end(), isControlByte);
+    return sys::hasPosixShell() && !file.standardInput && !needsNames(file.name);
 }
 
 // The name in single quotes, each of its own quotes written as '\'', followed
 // by `suffix`, so that a POSIX shell reads exactly the name given.
 void writeQuoted(LineWriter& out, std::string_view name, std::string_view suffix) {
-    out << text::kQuote;
+    out << shared::kQuote;
     for (std::size_t quote; (quote = name.find('\'')) != std::string_view::npos;) {
-        out << name.substr(0, quote) << text::kQuotedQuote;
+        out << name.substr(0, quote) << shared::kQuotedQuote;
         name.remove_prefix(quote + 1);
     }
-    out << name << suffix << text::kQuote;
+    out << name << suffix << shared::kQuote;
 }
 
 // A note on line ends renumbrix would misread, with a command that makes a
@@ -128,102 +138,102 @@ void writeLineEndNote(LineWriter& out, const BlockFile& file, std::string_view n
     if (fitsInCommand(file)) {
         out << command;
         writeQuoted(out, file.name, {});
-        out << text::kIntoCopy;
-        writeQuoted(out, file.name, text::kCopySuffix);
+        out << shared::kIntoCopy;
+        writeQuoted(out, file.name, shared::kCopySuffix);
     }
     out.endLine();
 }
 
-// What is shown of a listed line: its first bytes, without the CR of a CR LF
-// line end, which would send the reason back over the line on screen.
+// What is shown of a listed line: its first bytes, and how many more follow.
 void writeListedLine(LineWriter& out, std::int64_t number, const JudgedLine& line) {
-    out << number << text::kNumberEnd;
+    out << number << shared::kNumberEnd;
+    writeShown(out, keptBytes(line));
     if (line.length > line.start.size()) {
-        writeShown(out, line.start);
-        out << text::kCutBefore << static_cast<std::int64_t>(line.length - line.start.size())
-            << text::kCutAfter;
-    } else {
-        const std::size_t cr = line.endsInCarriageReturn ? 1 : 0;
-        writeShown(out, std::string_view(line.start).substr(0, line.start.size() - cr));
+        out << shared::kCutBefore << static_cast<std::int64_t>(line.length - line.start.size())
+            << shared::kCutAfter;
     }
-    out.line(text::kReasonMark, reasonFor(line.verdict));
+    out << shared::kReasonMark;
+    writeReason(out, line);
+    out.endLine();
 }
 
 }  // namespace
 
+bool isToMend(Verdict verdict) {
+    return verdict == Verdict::IdRunsOn || verdict == Verdict::ByteOrderMark ||
+           verdict == Verdict::CarriageReturn;
+}
+
 void judgeLine(InputReader& input, JudgedLine& line, std::size_t keep) {
     LineTracker tracker(line, keep);
-    LineInPlace source(input, tracker);
-    const Verdict start = judgeStart(input, source);
-    input.passLine([&](const char* bytes, std::size_t count) {
+    TrackedLine source(input, tracker);
+    line.keyword = {};
+    line.id = 0;
+    line.idEnd = 0;
+    const Verdict start = judgeStart(input, source, line);
+    const InputReader::LineEnd end = input.passLine([&](const char* bytes, std::size_t count) {
         tracker.take(bytes, count);
         return true;
     });
+    line.endsInLineBreak = end == InputReader::LineEnd::Break;
     line.endsInCarriageReturn = tracker.endsInCr();
     // A line renumbrix would take whole is listed all the same when it holds
     // lines of its own, ended by a CR alone.
-    line.verdict = tracker.innerCr() && start == Verdict::Taken ? Verdict::CarriageReturn : start;
+    const bool innerCr = line.carriageReturns > (line.endsInCarriageReturn ? 1u : 0u);
+    line.verdict = innerCr && start == Verdict::Taken ? Verdict::CarriageReturn : start;
 }
 
-std::string_view reasonFor(Verdict verdict) {
-    switch (verdict) {
-        case Verdict::Empty:
-            return text::kReasonEmpty;
-        case Verdict::NoId:
-            return text::kReasonNoId;
-        case Verdict::OutOfRange:
-            return text::kReasonOutOfRange;
-        case Verdict::TooLong:
-            return text::kReasonTooLong;
-        case Verdict::ByteOrderMark:
-            return text::kReasonByteOrderMark;
-        case Verdict::CarriageReturn:
-            return text::kReasonCarriageReturn;
-        case Verdict::Taken:
-            break;
+void writeReason(LineWriter& out, const JudgedLine& line) {
+    if (line.verdict != Verdict::IdRunsOn) {
+        out << reasonFor(line.verdict);
+        return;
     }
-    return {};
+    // What renumbrix would keep behind the new ID, as far as it is kept here.
+    const std::string_view kept = keptBytes(line);
+    const std::string_view rest = kept.substr(std::min(line.idEnd, kept.size()));
+    const bool cut = rest.size() > shared::kRestShown || line.length > line.start.size();
+    out << shared::kReasonIdRunsOn << line.id << shared::kReasonKeeps;
+    writeShown(out, rest.substr(0, shared::kRestShown));
+    out << (cut ? shared::kRestCut : std::string_view()) << shared::kReasonKeepsEnd;
 }
 
-void writeShown(LineWriter& out, std::string_view bytes) {
-    std::size_t plain = 0;  // the first byte not written yet
-    for (std::size_t at = 0; at < bytes.size();) {
-        std::string_view name;
-        std::size_t width = 1;
-        if (bytes.compare(at, kUtf8Mark.size(), kUtf8Mark) == 0) {
-            name = text::kMarkShown;
-            width = kUtf8Mark.size();
-        } else if (isControlByte(bytes[at])) {
-            const auto byte = static_cast<unsigned char>(bytes[at]);
-            name = byte == 0x7F ? text::kDeleteShown : text::kControlNames[byte];
-        } else {
-            ++at;
-            continue;
-        }
-        out << bytes.substr(plain, at - plain) << name;
-        at += width;
-        plain = at;
+void Tally::count(Verdict verdict) {
+    ++lines;
+    if (verdict != Verdict::Taken) {
+        ++(isToMend(verdict) ? toMend : toRemove);
     }
-    out << bytes.substr(plain);
+}
+
+bool Tally::ready() const {
+    return lines > 0 && taken() == lines && lines <= kHighestId;
+}
+
+void sayCountToDeclare(LineWriter& out, const Tally& tally) {
+    if (tally.taken() > kHighestId) {
+        out.line(shared::kTooManyLines, tally.taken());
+    } else if (tally.toMend > 0) {
+        out.line(shared::kMendListed);
+    } else if (tally.taken() == 0) {
+        out.line(shared::kNothingTaken);
+    } else if (tally.toRemove > 0) {
+        out.line(shared::kRemoveListed, tally.taken());
+    } else {
+        out.line(shared::kReady, tally.lines);
+    }
 }
 
 void reportUnreadable(LineWriter& err, const BlockFile& file, int error) {
-    reportFile(err, file, text::kCannotRead, text::kReasonFollows, std::strerror(error));
+    reportFile(err, file, shared::kCannotRead, shared::kReasonFollows, std::strerror(error));
 }
 
 BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter& err,
-                      bool sayReady) {
+                      CheckFor reader) {
     using Result = BlockCheck::Result;
     InputReader input(fd);
-    switch (textMarkAt(input)) {
-        case TextMark::Utf16:
-            reportFile(err, file, text::kReasonFollows, text::kFileIsUtf16);
-            return {Result::NotRead, 0};
-        case TextMark::Utf8:
-            input.skipBytes(kUtf8Mark.size());
-            break;
-        case TextMark::None:
-            break;
+    BlockCheck check;
+    if (passMarkAtStart(input) == TextMark::Utf16) {
+        reportFile(err, file, shared::kReasonFollows, shared::kFileIsUtf16);
+        return check;
     }
 
     // The name heads what is said about the file, once there is something
@@ -234,56 +244,56 @@ BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter
         if (!headed) {
             headed = true;
             writeShown(out, file.name);
-            out.line(text::kNameEnd);
+            out.line(shared::kNameEnd);
         }
     };
 
     JudgedLine line;
-    std::int64_t number = 0;
-    std::int64_t taken = 0;
+    std::uint64_t lineBreaks = 0;
+    std::uint64_t innerCrs = 0;
     bool crLf = false;
-    bool crAlone = false;
     while (input.peek() != InputReader::kEnd) {
         judgeLine(input, line, kShownBytes);
-        ++number;
+        check.tally.count(line.verdict);
+        lineBreaks += line.endsInLineBreak ? 1 : 0;
+        innerCrs += line.carriageReturns - (line.endsInCarriageReturn ? 1 : 0);
+        crLf = crLf || (line.verdict == Verdict::Taken && line.endsInCarriageReturn);
         if (line.verdict == Verdict::Taken) {
-            ++taken;
-            crLf = crLf || line.endsInCarriageReturn;
             continue;
         }
-        crAlone = crAlone || line.verdict == Verdict::CarriageReturn;
         head();
-        writeListedLine(out, number, line);
+        writeListedLine(out, check.tally.lines, line);
         // Listing on when nobody reads it would read the file to its end
         // for nothing.
         if (out.failed()) {
-            return {Result::OutputFailed, taken};
+            check.result = Result::OutputFailed;
+            return check;
         }
     }
     if (input.readFailed()) {
         reportUnreadable(err, file, input.readError());
-        return {Result::NotRead, taken};
+        return check;
     }
 
-    const bool ready = taken == number && taken > 0 && taken <= kHighestId;
-    if (ready && !sayReady) {
-        return {Result::Ready, taken};
+    const bool ready = check.tally.ready();
+    check.result = ready ? Result::Ready : Result::LinesListed;
+    if (ready && reader == CheckFor::Renumbrix) {
+        return check;
     }
     head();
-    if (crAlone) {
-        writeLineEndNote(out, file, text::kCrNote, text::kCrCommand);
+    // Lines that end in a CR alone hold more CRs inside them than there are
+    // line breaks; a stray CR in a file of other line ends is listed with its
+    // line, under the note for those other ends.
+    if (innerCrs > lineBreaks) {
+        writeLineEndNote(out, file, shared::kCrNote, shared::kCrCommand);
     } else if (crLf) {
-        writeLineEndNote(out, file, text::kCrLfNote, text::kCrLfCommand);
+        writeLineEndNote(out, file, shared::kCrLfNote, shared::kCrLfCommand);
     }
-    if (taken == 0) {
-        out.line(text::kNothingTaken);
-    } else if (taken > kHighestId) {
-        out.line(text::kTooManyLines, taken);
-    } else {
-        out.line(ready ? text::kReady : text::kRemoveListed, taken);
+    if (reader == CheckFor::Tallyrun) {
+        sayCountToDeclare(out, check.tally);
     }
     if (out.failed()) {
-        return {Result::OutputFailed, taken};
+        check.result = Result::OutputFailed;
     }
-    return {ready ? Result::Ready : Result::LinesListed, taken};
+    return check;
 }

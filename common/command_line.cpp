@@ -2,10 +2,11 @@
 
 #include "common/console_input.hpp"
 #include "common/console_output.hpp"
+#include "common/shown.hpp"
 #include "common/texts.hpp"
 #include "common/version.hpp"
 
-namespace text = common_text;
+namespace shared = common_text;
 
 namespace {
 
@@ -33,9 +34,12 @@ CommandLine readCommandLine(int argc, char* argv[], const ProgramInfo& program,
         } else if (argument == "--version") {
             version = true;
         } else {
-            LineWriter(kStandardError)
-                .line(program.name, text::kUnknownOption, argument, text::kSeeHelp, program.name,
-                      text::kHelpOption);
+            // The argument may be any name a download holds: it is shown
+            // as every outside text is, so that it cannot act on the terminal.
+            LineWriter err(kStandardError);
+            err << program.name << shared::kUnknownOption;
+            writeShown(err, argument);
+            err.line(shared::kSeeHelp, program.name, shared::kHelpOption);
             line.answered = program.usageStatus;
             return line;
         }

@@ -68,6 +68,25 @@ public:
         }
     }
 
+    // Up to `count` of the next bytes without consuming them: fewer where a
+    // line break or the end of input comes first, so that a typed line is
+    // looked at as soon as Enter is pressed. The view holds until the next
+    // read.
+    std::string_view aheadInLine(std::size_t count) {
+        for (;;) {
+            const std::size_t available = limit_ - next_;
+            const char* start = buffer_.get() + next_;
+            const auto* lineBreak =
+                static_cast<const char*>(std::memchr(start, '\n', std::min(available, count)));
+            if (lineBreak != nullptr) {
+                return {start, static_cast<std::size_t>(lineBreak - start)};
+            }
+            if (available >= count || !refill()) {
+                return {buffer_.get() + next_, std::min(count, limit_ - next_)};
+            }
+        }
+    }
+
     // Consumes `count` bytes that nextBytesAre() has seen.
     void skipBytes(std::size_t count) { next_ += count; }
 
@@ -199,4 +218,34 @@ private:
     std::uint64_t passed_ = 0;  // bytes consumed before the buffer's start
     std::size_t next_ = 0;
     std::size_t limit_ = 0;
+};
+
+// The current line of an input as a source for the ID rule (id_rule.hpp): it
+// gives the bytes of the line with peek() and consumes them with skip(), and
+// ends at the line break, which it leaves unread. `Watch`, called with every
+// byte consumed, lets a caller note what the rule passed over.
+struct IgnoreBytes {
+    void operator()(char) const {}
+};
+
+template <typename Watch = IgnoreBytes>
+class LineSource {
+public:
+    explicit LineSource(InputReader& input, Watch watch = {}) : input_(input), watch_(watch) {}
+
+    int peek() {
+        peeked_ = input_.peek();
+        return peeked_ == '\n' ? InputReader::kEnd : peeked_;
+    }
+
+    // The rule always looks at a byte before it consumes it.
+    void skip() {
+        watch_(static_cast<char>(peeked_));
+        input_.skip();
+    }
+
+private:
+    InputReader& input_;
+    Watch watch_;
+    int peeked_ = InputReader::kEnd;
 };

@@ -68,6 +68,19 @@ public:
         }
     }
 
+    // Writes the pieces over the line the cursor of a console stands on,
+    // from its start, without ending it: a line of progress, written over in
+    // place by the next. endLine() ends it.
+    template <typename... Pieces>
+    void overwrite(const Pieces&... pieces) {
+        line_.push_back('\r');
+        ((*this << pieces), ...);
+        if (!failed_) {
+            write();
+        }
+        line_.clear();
+    }
+
     // Writes a block of lines, each ended by '\n' in `block`, one by one.
     void lines(std::string_view block) {
         while (!block.empty()) {

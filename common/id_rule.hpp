@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -28,6 +29,19 @@ TextMark textMarkAt(Source& source) {
                                                                                : TextMark::None;
 }
 
+// Passes over a UTF-8 mark at the very start of `source`, which also gives
+// skipBytes(count), and tells what mark there was: the one rule by which
+// both programs take the start of their input, so that they cannot disagree
+// on it. UTF-16 text is not read at all.
+template <typename Source>
+TextMark passMarkAtStart(Source& source) {
+    const TextMark mark = textMarkAt(source);
+    if (mark == TextMark::Utf8) {
+        source.skipBytes(kUtf8Mark.size());
+    }
+    return mark;
+}
+
 // The ID range: the only values accepted as declared line count, starting
 // ID or line ID.
 constexpr std::int32_t kLowestId = 1;
@@ -43,6 +57,51 @@ constexpr bool isInIdRange(std::int32_t n) {
 // breaks of every kind.
 constexpr bool isBlank(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The section keywords of IDE files, in lower case. A line holding one opens
+// or closes a section and defines nothing, yet "2dfx" reads as the ID 2.
+constexpr std::string_view kSectionKeywords[] = {"objs", "tobj", "2dfx", "end",  "inst",
+                                                 "cars", "peds", "hier", "weap", "anim",
+                                                 "tanm", "txdp", "path"};
+constexpr std::size_t kLongestKeyword = 4;
+
+// What may end a keyword: the line's end, whitespace, a comma or a comment.
+constexpr bool endsWord(char c) {
+    return isBlank(c) || c == ',' || c == '#';
+}
+
+constexpr char lowerCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The section keyword, in any case, that `lineStart` (a line's first bytes,
+// its leading blanks passed over, at least kLongestKeyword + 1 of them where
+// the line holds that many) begins with as a word of its own; empty when it
+// begins with none.
+constexpr std::string_view sectionKeywordAt(std::string_view lineStart) {
+    for (const std::string_view keyword : kSectionKeywords) {
+        if (lineStart.size() < keyword.size() ||
+            (lineStart.size() > keyword.size() && !endsWord(lineStart[keyword.size()]))) {
+            continue;
+        }
+        bool same = true;
+        for (std::size_t index = 0; index < keyword.size(); ++index) {
+            same = same && lowerCase(lineStart[index]) == keyword[index];
+        }
+        if (same) {
+            return keyword;
+        }
+    }
+    return {};
+}
+
+// True for what may follow the ID of a definition line (`c`, or a negative
+// value at the line's end): a comma, a blank or a tab before the next field,
+// or a CR (that of a CR LF line end; one inside a line is judged apart). Any
+// other character runs into the ID: a typo such as "15OO" or "1503.".
+constexpr bool mayFollowId(int c) {
+    return c < 0 || c == ',' || c == ' ' || c == '\t' || c == '\r';
 }
 
 // How a number read went.

@@ -83,25 +83,39 @@ void releaseSignals();
 
 // --- Files.
 
-// Opens a file for reading in text mode, as console input is read. Returns -1
-// on failure, with errno telling why (EISDIR for a folder, on every system).
+// Opens a file for reading in text mode, as console input is read. The open
+// never waits: a FIFO without a writer opens at once, and reads as ended.
+// Returns -1 on failure, with errno telling why (EISDIR for a folder, on
+// every system).
 int openInputFile(const char* name);
 
 // Moves a file opened by openInputFile back to its start, so that it can be
 // read a second time. False when it cannot be (a pipe, a terminal).
 bool rewindFile(int fd);
 
-// What identifies one state of a file: when a file is read twice, a
-// different stamp the second time means it was changed in between.
+// What identifies one state of one file: which file it is, its size, and
+// when its content and its entry last changed (the change time, which no
+// program can set back). When a file is read twice, a different stamp the
+// second time means it was changed in between; a name whose stamp differs
+// from that of the open file now leads to another file (saved anew).
 struct FileStamp {
-    std::uint64_t size;
-    std::int64_t modified;
-    std::int64_t modifiedFraction;
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    std::int64_t modifiedFraction = 0;
+    std::int64_t changed = 0;
+    std::int64_t changedFraction = 0;
 };
 bool stampFile(int fd, FileStamp& stamp);
+bool stampPath(const char* name, FileStamp& stamp);
 inline bool operator==(const FileStamp& a, const FileStamp& b) {
-    return a.size == b.size && a.modified == b.modified &&
-           a.modifiedFraction == b.modifiedFraction;
+    return a.device == b.device && a.file == b.file && a.size == b.size &&
+           a.modified == b.modified && a.modifiedFraction == b.modifiedFraction &&
+           a.changed == b.changed && a.changedFraction == b.changedFraction;
+}
+inline bool operator!=(const FileStamp& a, const FileStamp& b) {
+    return !(a == b);
 }
 
 // Opens a file for writing in text mode, creating it when it is missing but
@@ -151,6 +165,9 @@ std::string currentFolder();
 // before its last separator, "." when there is none.
 std::string folderOf(std::string_view path);
 
+// The file's own name within that folder: what comes after the separator.
+std::string nameInFolder(std::string_view path);
+
 // --- The console window and the command line.
 
 // True when `argument` has the form of an option on this system: it starts
@@ -169,9 +186,14 @@ bool comesWithReadMe();
 // have cmd, which reads no such command.
 bool hasPosixShell();
 
-// True when console input is typed by a person: a terminal, or a Windows
-// console.
-bool inputIsTyped();
+// True when the descriptor is a console a person types at or reads: a
+// terminal, or a Windows console.
+bool isConsole(int fd);
+
+// True where bytes 0x80 to 0x9F that are no part of a UTF-8 character are
+// letters of the user's code page (Windows, whose "ANSI" files hold them),
+// not controls a terminal would act on.
+bool showsStrayBytesAsCodePage();
 
 // True where a person ends typed input with Ctrl+Z, then Enter (Windows),
 // false where with Ctrl+D.

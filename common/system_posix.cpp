@@ -136,8 +136,22 @@ Transfer writeSome(int fd, const char* bytes, std::size_t size) {
 int openInputFile(const char* name) {
     int fd;
     do {
-        fd = ::open(name, O_RDONLY | O_CLOEXEC);
+        fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return -1;
+    }
+    // Non-blocking only for the open itself; reads wait as usual. A folder
+    // opens here, but is no file to read, as on every system.
+    struct stat info;
+    const int flags = ::fcntl(fd, F_GETFL);
+    const bool folder = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+    if (folder || flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        const int error = folder ? EISDIR : errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
     return fd;
 }
 
@@ -145,13 +159,37 @@ bool rewindFile(int fd) {
     return ::lseek(fd, 0, SEEK_SET) == 0;
 }
 
+namespace {
+
+FileStamp stampOf(const struct stat& info) {
+    FileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.file = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    stamp.modifiedFraction = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    stamp.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec);
+    stamp.changedFraction = static_cast<std::int64_t>(info.st_ctim.tv_nsec);
+    return stamp;
+}
+
+}  // namespace
+
 bool stampFile(int fd, FileStamp& stamp) {
     struct stat info;
     if (::fstat(fd, &info) != 0) {
         return false;
     }
-    stamp = {static_cast<std::uint64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
-             static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+    stamp = stampOf(info);
+    return true;
+}
+
+bool stampPath(const char* name, FileStamp& stamp) {
+    struct stat info;
+    if (::stat(name, &info) != 0) {
+        return false;
+    }
+    stamp = stampOf(info);
     return true;
 }
 
@@ -288,8 +326,12 @@ bool hasPosixShell() {
     return true;
 }
 
-bool inputIsTyped() {
-    return ::isatty(STDIN_FILENO) == 1;
+bool isConsole(int fd) {
+    return ::isatty(fd) == 1;
+}
+
+bool showsStrayBytesAsCodePage() {
+    return false;
 }
 
 bool endsInputWithCtrlZ() {
@@ -303,6 +345,10 @@ std::string folderOf(std::string_view path) {
     }
     // "/x" lies in the root, whose only name is its separator.
     return std::string(path.substr(0, last == 0 ? 1 : last));
+}
+
+std::string nameInFolder(std::string_view path) {
+    return std::string(path.substr(path.find_last_of('/') + 1));
 }
 
 bool consoleClosesWithProgram() {

@@ -121,17 +121,44 @@ bool rewindFile(int fd) {
     return _lseeki64(fd, 0, SEEK_SET) == 0;
 }
 
-bool stampFile(int fd, FileStamp& stamp) {
-    const HANDLE handle = handleOf(fd);
+namespace {
+
+// The file's identity (volume and index), size, and the times its content and
+// its entry last changed, in 100 ns units.
+bool stampHandle(HANDLE handle, FileStamp& stamp) {
+    BY_HANDLE_FILE_INFORMATION identity;
+    FILE_BASIC_INFO times;
     LARGE_INTEGER size;
-    FILETIME written;
-    if (!GetFileSizeEx(handle, &size) || !GetFileTime(handle, nullptr, nullptr, &written)) {
+    if (!GetFileInformationByHandle(handle, &identity) ||
+        !GetFileInformationByHandleEx(handle, FileBasicInfo, &times, sizeof times) ||
+        !GetFileSizeEx(handle, &size)) {
         return false;
     }
-    stamp = {static_cast<std::uint64_t>(size.QuadPart),
-             static_cast<std::int64_t>(written.dwHighDateTime),
-             static_cast<std::int64_t>(written.dwLowDateTime)};
+    stamp = {};
+    stamp.device = identity.dwVolumeSerialNumber;
+    stamp.file = static_cast<std::uint64_t>(identity.nFileIndexHigh) << 32 | identity.nFileIndexLow;
+    stamp.size = static_cast<std::uint64_t>(size.QuadPart);
+    stamp.modified = times.LastWriteTime.QuadPart;
+    stamp.changed = times.ChangeTime.QuadPart;
     return true;
+}
+
+}  // namespace
+
+bool stampFile(int fd, FileStamp& stamp) {
+    return stampHandle(handleOf(fd), stamp);
+}
+
+bool stampPath(const char* name, FileStamp& stamp) {
+    const HANDLE handle =
+        CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool stamped = stampHandle(handle, stamp);
+    CloseHandle(handle);
+    return stamped;
 }
 
 int openTextFile(const char* name, bool& heldElsewhere) {
@@ -243,9 +270,13 @@ bool hasPosixShell() {
     return false;
 }
 
-bool inputIsTyped() {
+bool isConsole(int fd) {
     DWORD mode;
-    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
+    return GetConsoleMode(handleOf(fd), &mode);
+}
+
+bool showsStrayBytesAsCodePage() {
+    return true;
 }
 
 bool endsInputWithCtrlZ() {
@@ -261,6 +292,14 @@ std::string folderOf(std::string_view path) {
     }
     const bool root = last == 0 || (last == 2 && path[1] == ':');
     return std::string(path.substr(0, root ? last + 1 : last));
+}
+
+std::string nameInFolder(std::string_view path) {
+    const std::size_t last = path.find_last_of("\\/");
+    if (last != std::string_view::npos) {
+        return std::string(path.substr(last + 1));
+    }
+    return std::string(path.size() >= 2 && path[1] == ':' ? path.substr(2) : path);
 }
 
 bool consoleClosesWithProgram() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 // The fixed texts that the code shared by both programs writes: the console's
@@ -24,15 +25,25 @@ constexpr std::string_view kHelpOption = " --help";
 // Why renumbrix would not take a line: in the block check after the line,
 // and while counting in a note of its own.
 constexpr std::string_view kReasonEmpty = "empty: renumbrix skips it, so it must not be counted";
+constexpr std::string_view kReasonKeyword =
+    "section keyword: it opens or closes a section and defines nothing";
 constexpr std::string_view kReasonNoId =
     "no ID at its start: renumbrix stops reading here and rejects every later line";
 constexpr std::string_view kReasonOutOfRange = "ID outside 1 to 999998";
 constexpr std::string_view kReasonTooLong =
     "number too long to read: renumbrix stops reading here and rejects every later line";
 constexpr std::string_view kReasonByteOrderMark =
-    "byte-order mark: save the file as UTF-8 without one, or as ANSI";
+    "byte-order mark before the ID: delete it (it cannot be seen: press Delete once at the "
+    "start of the line, or type the line anew)";
 constexpr std::string_view kReasonCarriageReturn =
     "a CR inside the line: renumbrix takes CR alone for no line end, so this is all one line";
+// An ID that runs into other text, around the number renumbrix would take and
+// the bytes it would keep behind the new ID, at most kRestShown of them.
+constexpr std::string_view kReasonIdRunsOn = "ID runs into other text: renumbrix takes ";
+constexpr std::string_view kReasonKeeps = " and keeps \"";
+constexpr std::string_view kReasonKeepsEnd = "\"";
+constexpr std::size_t kRestShown = 40;
+constexpr std::string_view kRestCut = "...";
 
 // The block check: the file's name, then `N: line  <- reason` for each line
 // renumbrix would not take, then a note on its line ends and the count.
@@ -41,6 +52,8 @@ constexpr std::string_view kNumberEnd = ": ";
 constexpr std::string_view kReasonMark = "  <- ";
 constexpr std::string_view kReady = "Ready as it stands. Count to declare: ";
 constexpr std::string_view kRemoveListed = "Remove the listed lines. Count to declare then: ";
+constexpr std::string_view kMendListed =
+    "Mend or remove the listed lines, then check the block again.";
 constexpr std::string_view kNothingTaken = "No line here that renumbrix would take.";
 constexpr std::string_view kTooManyLines =
     "More lines than renumbrix takes in one run (999998): split the block. Lines it would "
@@ -70,7 +83,8 @@ constexpr std::string_view kFileIsUtf16 =
 
 // Bytes of a file shown on the console by name, so that none of them acts on
 // the terminal: the control bytes (a tab stays a tab), DEL, a UTF-8
-// byte-order mark, and the part of a long line that is not shown.
+// byte-order mark, characters that steer the terminal (<U+202E>) and stray
+// bytes that would (<0x9B>), and the part of a long line that is not shown.
 constexpr std::string_view kControlNames[32] = {
     "<NUL>", "<SOH>", "<STX>", "<ETX>", "<EOT>", "<ENQ>", "<ACK>", "<BEL>",
     "<BS>",  "\t",    "<LF>",  "<VT>",  "<FF>",  "<CR>",  "<SO>",  "<SI>",
@@ -78,6 +92,9 @@ constexpr std::string_view kControlNames[32] = {
     "<CAN>", "<EM>",  "<SUB>", "<ESC>", "<FS>",  "<GS>",  "<RS>",  "<US>"};
 constexpr std::string_view kDeleteShown = "<DEL>";
 constexpr std::string_view kMarkShown = "<BOM>";
+constexpr std::string_view kCodePointBefore = "<U+";
+constexpr std::string_view kByteBefore = "<0x";
+constexpr std::string_view kNameAfter = ">";
 constexpr std::string_view kCutBefore = "<and ";
 constexpr std::string_view kCutAfter = " bytes more>";
 

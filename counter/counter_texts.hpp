@@ -6,13 +6,17 @@
 // exit statuses. A text of several lines ends each with its line break.
 namespace tallyrun_text {
 
-// The exit statuses: a block ready as it stands (or a count that reached the
-// end of its input), lines listed, and trouble: a file that cannot be read,
-// output that cannot be written, or a command line that cannot be followed.
+// The exit statuses of a check: a block ready as it stands, lines listed,
+// and trouble: a file that cannot be read, output that cannot be written, or
+// a command line that cannot be followed.
 constexpr int kExitReady = 0;
 constexpr int kExitListed = 1;
 constexpr int kExitTrouble = 2;
 constexpr int kExitUsage = kExitTrouble;
+// Those of a count: it reached the end of its input, or input could not be
+// read or a total not written.
+constexpr int kExitCounted = 0;
+constexpr int kExitNotCounted = 1;
 
 // The answers to --version and --help.
 constexpr std::string_view kProgramName = "tallyrun";

@@ -11,33 +11,19 @@
 #include "common/block_check.hpp"
 #include "common/console_input.hpp"
 #include "common/console_output.hpp"
-#include "common/id_rule.hpp"
 #include "common/system.hpp"
 #include "common/texts.hpp"
 #include "counter/counter_texts.hpp"
 
 namespace text = tallyrun_text;
 namespace shared = common_text;
+using text::kExitCounted;
 using text::kExitListed;
+using text::kExitNotCounted;
 using text::kExitReady;
 using text::kExitTrouble;
 
 namespace {
-
-// The count to declare once the noted lines are gone, as the block check
-// gives it for a file.
-void sayCountToDeclare(LineWriter& err, std::int64_t total, std::int64_t notTaken) {
-    const std::int64_t taken = total - notTaken;
-    if (taken > kHighestId) {
-        err.line(shared::kTooManyLines, taken);
-    } else if (notTaken > 0) {
-        err.line(shared::kRemoveListed, taken);
-    } else if (total == 0) {
-        err.line(shared::kNothingTaken);
-    } else {
-        err.line(shared::kReady, total);
-    }
-}
 
 int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& out,
               LineWriter& err) {
@@ -48,7 +34,7 @@ int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& 
         reportUnreadable(err, file, errno);
         return kExitTrouble;
     }
-    const BlockCheck check = checkBlock(fd, file, out, err, true);
+    const BlockCheck check = checkBlock(fd, file, out, err, CheckFor::Tallyrun);
     if (!file.standardInput) {
         sys::closeFile(fd);
     }
@@ -69,40 +55,41 @@ int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& 
 int runLineCounter(const ConsoleStreams& console) {
     LineWriter err(console.error);
     err.lines(text::kBanner);
-    if (sys::inputIsTyped()) {
+    if (sys::isConsole(console.input)) {
         err.line(sys::endsInputWithCtrlZ() ? text::kFinishWithCtrlZ : text::kFinishWithCtrlD);
     }
 
     // Lines are counted, never stored: each is judged in place as it is read,
-    // so memory stays the same whatever the length or number of lines. A last
-    // line without a line break still counts once the input ends. The total
-    // is 64-bit so that an endless feed cannot wrap it around.
+    // keeping only what a note shows, so memory stays the same whatever the
+    // length or number of lines. A last line without a line break still
+    // counts once the input ends. The total is 64-bit so that an endless
+    // feed cannot wrap it around.
     InputReader input(console.input);
     LineWriter out(console.output);
     JudgedLine line;
-    std::int64_t total = 0;
-    std::int64_t notTaken = 0;
+    Tally tally;
     while (input.peek() != InputReader::kEnd) {
-        judgeLine(input, line, 0);
-        ++total;
-        out.line(text::kTotal, total);
+        judgeLine(input, line, kShownBytes);
+        tally.count(line.verdict);
+        out.line(text::kTotal, tally.lines);
         // The totals are this program's only product: once one cannot be
         // delivered (a reader gone, a full disk), counting on is pointless.
         if (out.failed()) {
             err.line(shared::kOutputNotWritten);
-            return 1;
+            return kExitNotCounted;
         }
         if (line.verdict != Verdict::Taken) {
-            ++notTaken;
-            err.line(text::kLineNote, total, shared::kNumberEnd, reasonFor(line.verdict));
+            err << text::kLineNote << tally.lines << shared::kNumberEnd;
+            writeReason(err, line);
+            err.endLine();
         }
     }
     if (input.readFailed()) {
         err.line(shared::kInputNotRead);
-        return 1;
+        return kExitNotCounted;
     }
-    sayCountToDeclare(err, total, notTaken);
-    return 0;
+    sayCountToDeclare(err, tally);
+    return kExitCounted;
 }
 
 int runBlockCheck(const std::vector<std::string_view>& names, const ConsoleStreams& console) {

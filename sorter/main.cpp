@@ -2,6 +2,7 @@
 #include "common/console_input.hpp"
 #include "common/console_output.hpp"
 #include "common/system.hpp"
+#include "sorter/block_file.hpp"
 #include "sorter/sorter_texts.hpp"
 #include "sorter/sorting_run.hpp"
 

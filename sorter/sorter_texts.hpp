@@ -44,18 +44,53 @@ constexpr std::string_view kBanner =
     "\n"
     "\n";
 
-// A block file given on the command line: where the files go, and the
-// refusals of a block file, each of which leaves both files as they were.
+// A block file given on the command line: where the files go and how many
+// lines the block holds, then the one question.
 constexpr std::string_view kResultsFolder = "Sorted.ide and Sorted.log go in the block's folder: ";
+constexpr std::string_view kLinesToSort = "Lines to sort in ";  // the block's name, then:
+constexpr std::string_view kLinesToSortEnd = ": ";
+// A starting ID that cannot be taken: after the program's name, what was
+// typed, shown safely, and why.
+constexpr std::string_view kAnswerEmpty =
+    ": nothing was typed: type the new ID of the first line, a whole number from 1 to 999998";
+constexpr std::string_view kAnswerWas = ": the answer \"";
+constexpr std::string_view kNoWholeNumber = "\" is no whole number: ";
+constexpr std::string_view kIsLetter = " is a letter, not a digit";  // after the letter
+constexpr std::string_view kCharacterBefore = "\"";
+constexpr std::string_view kIsNoDigit = "\" is no digit";
+constexpr std::string_view kDigitsOnly = "type the digits only";
+constexpr std::string_view kOutsideRange = "\" lies outside 1 to 999998";
+constexpr std::string_view kTooHighFor = "\" is too high for ";  // the lines, then:
+constexpr std::string_view kTooHighLines =
+    " lines: the last would get an ID above 999998. The highest start that fits: ";
+// While a long block is sorted, on a console only: "Sorting line N of M".
+constexpr std::string_view kSortingLine = "Sorting line ";
+constexpr std::string_view kSortingOf = " of ";
+// The refusals of a block file: what to do, then what every refusal leaves.
+constexpr std::string_view kLeftAsTheyWere = "Sorted.ide and Sorted.log are left as they were.";
 constexpr std::string_view kBlockNotTaken =
-    "renumbrix takes a block file only once it is ready as it stands; Sorted.ide and Sorted.log "
-    "are left as they were.";
+    "renumbrix takes a block file only once it is ready as it stands; ";
+constexpr std::string_view kFixListed =
+    "Fix the listed lines, then give renumbrix the block again; ";
+constexpr std::string_view kNothingToSort = "No line here that renumbrix would take; ";
+constexpr std::string_view kSplitBlock =
+    "More lines than renumbrix takes in one run (999998): split the block; ";
+constexpr std::string_view kNoStartTaken = "No starting ID taken; ";
 constexpr std::string_view kSeveralBlocks = ": give it one block file, not several";
 // After the program's name and the file's.
 constexpr std::string_view kBlockNotOnDisk =
     " is no file on disk, which renumbrix must read twice: to check it, then to sort it";
 constexpr std::string_view kBlockChanged = " changed while renumbrix checked it: try again";
+constexpr std::string_view kBlockChangedAtQuestion =
+    " changed while renumbrix asked for the starting ID: try again";
+constexpr std::string_view kBlockChangedInSort =
+    " changed while renumbrix sorted it, so Sorted.ide and Sorted.log do not hold the block "
+    "as checked: try again";
 constexpr std::string_view kCannotEnterFolder = ": cannot enter the folder of ";
+// A line of a block file that cannot be read: the program's name, these
+// around the line's number, then the file's name and the reason.
+constexpr std::string_view kCannotReadLine = ": cannot read line ";
+constexpr std::string_view kLineOf = " of ";
 
 // Output file names, in the current directory.
 constexpr const char* kSortedIdeName = "Sorted.ide";

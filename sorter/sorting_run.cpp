@@ -1,6 +1,10 @@
+// The sorting run: the dialogue, the reading of every number and line, the
+// two files and their records, and the run of a checked block file.
+
 #include "sorter/sorting_run.hpp"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -11,6 +15,7 @@
 #include "common/block_check.hpp"
 #include "common/console_output.hpp"
 #include "common/id_rule.hpp"
+#include "common/shown.hpp"
 #include "common/system.hpp"
 #include "common/texts.hpp"
 #include "sorter/sorter_texts.hpp"
@@ -20,71 +25,18 @@ namespace shared = common_text;
 
 // --- Reading console input, by the ID rule (id_rule.hpp).
 
-namespace {
-
-// Whether a read may go on. The first read of an input looks at the mark its
-// editor may have put in front of it: a UTF-8 mark is passed over, and UTF-16
-// text cannot be read.
 bool mayRead(InputReader& input) {
-    if (!input.stopped() && input.atStart()) {
-        switch (textMarkAt(input)) {
-            case TextMark::Utf8:
-                input.skipBytes(kUtf8Mark.size());
-                break;
-            case TextMark::Utf16:
-                input.fail(EILSEQ);
-                break;
-            case TextMark::None:
-                break;
-        }
+    if (!input.stopped() && input.atStart() && passMarkAtStart(input) == TextMark::Utf16) {
+        input.fail(EILSEQ);
     }
     return !input.stopped();
 }
-
-// The rest of the current line as a source for the ID rule: it ends at the
-// line break, which it leaves unread.
-class RestOfLine {
-public:
-    explicit RestOfLine(InputReader& input) : input_(input) {}
-    int peek() {
-        const int c = input_.peek();
-        return c == '\n' ? InputReader::kEnd : c;
-    }
-    void skip() { input_.skip(); }
-
-private:
-    InputReader& input_;
-};
-
-}  // namespace
 
 bool readIdNumber(InputReader& input, std::int32_t& value) {
     if (!mayRead(input)) {
         return false;
     }
     const NumberRead read = readNumber(input, value);
-    if (read != NumberRead::Number) {
-        input.stop();
-    }
-    return read == NumberRead::Number;
-}
-
-bool readWholeLineNumber(InputReader& input, std::int32_t& value) {
-    if (!mayRead(input)) {
-        return false;
-    }
-    RestOfLine line(input);
-    NumberRead read = readNumber(line, value);
-    while (isBlank(line.peek())) {
-        line.skip();
-    }
-    // Anything more on the line makes all of it no number.
-    if (read != NumberRead::Nothing && line.peek() != InputReader::kEnd) {
-        value = 0;
-        read = NumberRead::NotANumber;
-    }
-    // Nothing behind the line is looked at: a person may still be typing.
-    input.skipLine();
     if (read != NumberRead::Number) {
         input.stop();
     }
@@ -107,13 +59,6 @@ namespace {
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
-
-// A block file that has passed the block check, ready to be sorted.
-struct CheckedBlock {
-    int fd;                  // read from its start
-    std::int32_t lines;      // the lines the check counted, every one of them taken
-    std::string_view folder; // the current folder, the block's own, where the files go
-};
 
 struct Run {
     Run(const ConsoleStreams& streams, const CheckedBlock* checked)
@@ -143,17 +88,26 @@ struct Run {
     std::unique_ptr<InputReader> blockInput;
     OutputFile ide;
     OutputFile log;
+    bool blockChanged = false;  // the block file turned out not to be the one checked
 };
 
-// A read that failed is reported once, when it happens; input in UTF-16 says
-// first what it is.
-void reportFailedRead(Run& run, InputReader& input) {
-    if (input.failureToReport()) {
-        if (input.readError() == EILSEQ) {
-            run.err.line(text::kInputIsUtf16);
-        }
-        run.err.line(shared::kInputNotRead);
+// A read that failed is reported once, when it happens: console input as
+// such, input in UTF-16 saying first what it is, and a line of the block
+// file by its number.
+void reportFailedRead(Run& run, InputReader& input, std::int32_t lineNumber) {
+    if (!input.failureToReport()) {
+        return;
     }
+    if (&input == run.blockInput.get()) {
+        run.err << text::kProgramName << text::kCannotReadLine << lineNumber << text::kLineOf;
+        writeShown(run.err, run.block->file.name);
+        run.err.line(shared::kReasonFollows, std::strerror(input.readError()));
+        return;
+    }
+    if (input.readError() == EILSEQ) {
+        run.err.line(text::kInputIsUtf16);
+    }
+    run.err.line(shared::kInputNotRead);
 }
 
 int blockFd(const Run& run) {
@@ -277,8 +231,9 @@ bool closeSortingLog(OutputFile& log) {
 
 // Every run that got both files ends here. The product is the files, so a
 // write that was lost on the way is reported and fails the run, and so does
-// console input that could not be read, since lines may be missing. Both
-// files stay held until both are closed.
+// input that could not be read, since lines may be missing, and a block file
+// that changed while it was sorted. Both files stay held until both are
+// closed.
 SortingEnd closeRun(Run& run) {
     run.out.line();
     const bool ideWritten = closeSortedIde(run.ide);
@@ -294,7 +249,7 @@ SortingEnd closeRun(Run& run) {
     run.ide.release();
     run.log.release();
     run.out.line(text::kQuitHint);
-    const bool succeeded = ideWritten && logWritten && !run.inputFailed();
+    const bool succeeded = ideWritten && logWritten && !run.inputFailed() && !run.blockChanged;
     return {succeeded ? kExitSuccess : kExitFailure, true};
 }
 
@@ -313,82 +268,11 @@ SortingEnd endEarly(Run& run, std::string_view complaint) {
     return closeRun(run);
 }
 
-// Asks one question and reads its answer. An answer that never came (input
-// already over) leaves 0, which the range test refuses.
-std::int32_t ask(Run& run, std::string_view question) {
-    run.out.line(question);
-    std::int32_t answer = 0;
-    readIdNumber(run.input, answer);
-    reportFailedRead(run, run.input);
-    run.out.line();
-    return answer;
-}
-
-// With a block file the console holds one typed answer only, read as a whole
-// line, so that a slip such as "15OO" is refused rather than taken as 15.
-std::int32_t askWholeLine(Run& run, std::string_view question) {
-    run.out.line(question);
-    std::int32_t answer = 0;
-    readWholeLineNumber(run.input, answer);
-    reportFailedRead(run, run.input);
-    run.out.line();
-    return answer;
-}
-
-// The count question, answered from the block file: the count stands where a
-// typed answer would be.
-std::int32_t tellCount(Run& run, std::int32_t count) {
-    run.out.line(text::kAskCount);
-    run.out.line(count);
-    run.out.line();
-    return count;
-}
-
-// Every declared line takes one iteration, accepted or rejected, so the new
-// IDs stay consecutive and the totals count every line.
-std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
-    std::int32_t entered = 0;
-    std::string extension;
-    for (std::int32_t index = 0; index != declared; ++index) {
-        const std::int32_t newId = start + index;
-        std::int32_t lineId = 0;
-
-        run.out.line(text::kAskLine);
-        readLineId(run.lines(), lineId);
-        reportFailedRead(run, run.lines());
-        run.out.line(text::kLineDone);
-        run.out.line();
-        ++entered;
-
-        // A line too long to hold has been reported as unreadable input; its
-        // entry marks the gap like a rejected line's.
-        std::optional<std::string_view> taken;
-        if (!isInIdRange(lineId)) {
-            run.err.line(text::kBadLineId, text::kErrorNotice);
-            logLineMismatch(run.log, declared, entered);
-            run.err.line(text::kQuitHint);
-        } else if (readLineExtension(run.lines(), extension)) {
-            taken = extension;
-        }
-        reportFailedRead(run, run.lines());
-        writeIdeEntry(run.ide, newId, taken);
-        logLineBlock(run.log, lineId, newId, taken);
-    }
-    return entered;
-}
-
-SortingEnd sort(const ConsoleStreams& console, const CheckedBlock* block) {
-    Run run(console, block);
-    run.out.lines(text::kBanner);
-    if (block != nullptr) {
-        run.out << text::kResultsFolder;
-        writeShown(run.out, block->folder);
-        run.out.endLine();
-    }
-
-    // Both files are claimed before either is emptied, so that a run refused
-    // one of them because it is in use (another run still holds it, or the
-    // console reads or writes it) changes neither.
+// Claims both files before either is emptied, so that a run refused one of
+// them because it is in use (another run still holds it, or the console
+// reads or writes it) changes neither; then gives Sorted.ide its header and
+// Sorted.log its own. Returns how the run ended when it cannot go on.
+std::optional<SortingEnd> openFiles(Run& run) {
     if (openSortedIde(run) != OutputFile::Claim::Taken) {
         return endRefused(run, text::kIdeNotCreated);
     }
@@ -408,27 +292,114 @@ SortingEnd sort(const ConsoleStreams& console, const CheckedBlock* block) {
         return endRefused(run, text::kLogNotCreated);
     }
     run.err.line(text::kLogCreated);
-    run.out.line();
-    run.out.line();
+    return std::nullopt;
+}
 
-    logRunHeader(run.log);
+// Asks one question and reads its answer. An answer that never came (input
+// already over) leaves 0, which the range test refuses.
+std::int32_t ask(Run& run, std::string_view question) {
+    run.out.line(question);
+    std::int32_t answer = 0;
+    readIdNumber(run.input, answer);
+    reportFailedRead(run, run.input, 0);
+    run.out.line();
+    return answer;
+}
 
-    const std::int32_t declared =
-        block != nullptr ? tellCount(run, block->lines) : ask(run, text::kAskCount);
-    if (!isInIdRange(declared)) {
-        logInvalidCount(run.log, declared);
-        return endEarly(run, text::kBadCount);
+// On a console, a sort that takes a while shows how far it has come, on one
+// line written over in place; nothing of it reaches a pipe or a file. The
+// clock is looked at only now and then, so that it costs nothing per line.
+class Progress {
+public:
+    Progress(LineWriter& out, bool shown, std::int32_t total)
+        : out_(out), shown_(shown), total_(total), started_(Clock::now()), last_(started_) {}
+
+    void at(std::int32_t line) {
+        if (!shown_ || line % kLinesBetweenLooks != 0) {
+            return;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now - started_ < kQuietTime || now - last_ < kTimeBetweenUpdates) {
+            return;
+        }
+        last_ = now;
+        any_ = true;
+        out_.overwrite(text::kSortingLine, line, text::kSortingOf, total_);
     }
 
-    const std::int32_t start =
-        block != nullptr ? askWholeLine(run, text::kAskStart) : ask(run, text::kAskStart);
-    if (!isInIdRange(start)) {
-        logInvalidStart(run.log, start);
-        return endEarly(run, text::kBadStart);
+    // The line of progress, once there is one, is left complete.
+    void done() {
+        if (any_) {
+            out_.overwrite(text::kSortingLine, total_, text::kSortingOf, total_);
+            out_.endLine();
+        }
     }
 
-    const std::int32_t entered = sortLines(run, declared, start);
+private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::int32_t kLinesBetweenLooks = 1024;
+    static constexpr auto kQuietTime = std::chrono::seconds(1);
+    static constexpr auto kTimeBetweenUpdates = std::chrono::milliseconds(200);
 
+    LineWriter& out_;
+    bool shown_;
+    std::int32_t total_;
+    Clock::time_point started_;
+    Clock::time_point last_;
+    bool any_ = false;
+};
+
+// Every declared line takes one iteration, accepted or rejected, so the new
+// IDs stay consecutive and the totals count every line. Typed or pasted
+// lines are prompted for one by one; the lines of a checked block are not,
+// and one it rejects means the block is no longer the one checked.
+std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
+    const bool prompted = run.block == nullptr;
+    Progress progress(run.out, !prompted && sys::isConsole(run.console.output), declared);
+    std::int32_t entered = 0;
+    std::string extension;
+    for (std::int32_t index = 0; index != declared; ++index) {
+        const std::int32_t newId = start + index;
+        std::int32_t lineId = 0;
+
+        if (prompted) {
+            run.out.line(text::kAskLine);
+        }
+        readLineId(run.lines(), lineId);
+        reportFailedRead(run, run.lines(), index + 1);
+        if (prompted) {
+            run.out.line(text::kLineDone);
+            run.out.line();
+        }
+        ++entered;
+
+        // A line too long to hold has been reported as unreadable input; its
+        // entry marks the gap like a rejected line's.
+        std::optional<std::string_view> taken;
+        if (!isInIdRange(lineId)) {
+            if (prompted) {
+                run.err.line(text::kBadLineId, text::kErrorNotice);
+            } else {
+                run.blockChanged = run.blockChanged || !run.blockInput->readFailed();
+            }
+            logLineMismatch(run.log, declared, entered);
+            if (prompted) {
+                run.err.line(text::kQuitHint);
+            }
+        } else if (readLineExtension(run.lines(), extension)) {
+            taken = extension;
+        }
+        reportFailedRead(run, run.lines(), index + 1);
+        writeIdeEntry(run.ide, newId, taken);
+        logLineBlock(run.log, lineId, newId, taken);
+        progress.at(entered);
+    }
+    progress.done();
+    return entered;
+}
+
+// The end of a run that took all its lines: the trailers and the totals.
+void finishRun(Run& run, std::int32_t entered) {
     writeIdeTrailer(run.ide);
     logClosing(run.log);
     run.out.line(text::kFinished);
@@ -437,88 +408,50 @@ SortingEnd sort(const ConsoleStreams& console, const CheckedBlock* block) {
     logTotal(run.log, entered);
     run.out.line();
     run.out.line(text::kThanks);
-    return closeRun(run);
 }
-
-// A block file refused before anything was touched: the reason has been
-// given, and one line says that nothing changed.
-SortingEnd refuseBlock(LineWriter& err) {
-    err.line(text::kBlockNotTaken);
-    return {kExitFailure, false};
-}
-
-// The block file's descriptor, closed when the run is over.
-class BlockDescriptor {
-public:
-    explicit BlockDescriptor(int fd) : fd_(fd) {}
-    BlockDescriptor(const BlockDescriptor&) = delete;
-    BlockDescriptor& operator=(const BlockDescriptor&) = delete;
-    ~BlockDescriptor() {
-        if (fd_ >= 0) {
-            sys::closeFile(fd_);
-        }
-    }
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
 SortingEnd runSorting(const ConsoleStreams& console) {
-    return sort(console, nullptr);
+    Run run(console, nullptr);
+    run.out.lines(text::kBanner);
+    if (const std::optional<SortingEnd> refused = openFiles(run)) {
+        return *refused;
+    }
+    run.out.line();
+    run.out.line();
+    logRunHeader(run.log);
+
+    const std::int32_t declared = ask(run, text::kAskCount);
+    if (!isInIdRange(declared)) {
+        logInvalidCount(run.log, declared);
+        return endEarly(run, text::kBadCount);
+    }
+    const std::int32_t start = ask(run, text::kAskStart);
+    if (!isInIdRange(start)) {
+        logInvalidStart(run.log, start);
+        return endEarly(run, text::kBadStart);
+    }
+    finishRun(run, sortLines(run, declared, start));
+    return closeRun(run);
 }
 
-SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
-    LineWriter out(console.output);
-    LineWriter err(console.error);
-    const BlockFile file{text::kProgramName, name, false};
-    const std::string path(name);
-    const BlockDescriptor block(sys::openInputFile(path.c_str()));
-    if (block.fd() < 0) {
-        reportUnreadable(err, file, errno);
-        return refuseBlock(err);
+SortingEnd sortCheckedBlock(const ConsoleStreams& console, const CheckedBlock& block) {
+    Run run(console, &block);
+    if (const std::optional<SortingEnd> refused = openFiles(run)) {
+        return *refused;
     }
+    logRunHeader(run.log);
+    finishRun(run, sortLines(run, block.lines, block.start));
 
-    // The file is read twice, to check it and then to sort it, holding no
-    // more than a line at a time. A file changed while it was checked is
-    // refused; the sort takes no more lines than the check counted.
-    sys::FileStamp before{};
-    sys::FileStamp after{};
-    const bool stamped = sys::stampFile(block.fd(), before);
-    const BlockCheck check = checkBlock(block.fd(), file, out, err, false);
-    if (check.result == BlockCheck::Result::OutputFailed) {
-        err.line(shared::kOutputNotWritten);
+    // Lines beyond those counted, or a file that is no longer the one
+    // checked, make results that do not match what the check saw.
+    if (!run.blockInput->readFailed()) {
+        run.blockChanged = run.blockChanged || run.blockInput->peek() != InputReader::kEnd ||
+                           !isAsChecked(block);
     }
-    if (check.result != BlockCheck::Result::Ready) {
-        return refuseBlock(err);
+    if (run.blockChanged) {
+        reportFile(run.err, block.file, shared::kReasonFollows, text::kBlockChangedInSort);
     }
-    if (!sys::rewindFile(block.fd())) {
-        reportFile(err, file, shared::kReasonFollows, text::kBlockNotOnDisk);
-        return refuseBlock(err);
-    }
-    if (!stamped || !sys::stampFile(block.fd(), after) || !(before == after)) {
-        reportFile(err, file, shared::kReasonFollows, text::kBlockChanged);
-        return refuseBlock(err);
-    }
-
-    // A file dropped on the program does not start it in a folder the user
-    // chose: the results go beside the block.
-    const std::string folder = sys::folderOf(name);
-    if (!sys::changeFolder(folder.c_str())) {
-        reportFile(err, file, text::kCannotEnterFolder, shared::kReasonFollows,
-                   std::strerror(errno));
-        return refuseBlock(err);
-    }
-    const std::string current = sys::currentFolder();
-    const CheckedBlock checked{block.fd(), static_cast<std::int32_t>(check.lines),
-                               current.empty() ? std::string_view(folder) : current};
-    return sort(console, &checked);
-}
-
-SortingEnd refuseSeveralBlocks(const ConsoleStreams& console) {
-    LineWriter err(console.error);
-    err.line(text::kProgramName, text::kSeveralBlocks);
-    return refuseBlock(err);
+    return closeRun(run);
 }

@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/block_check.hpp"
 #include "common/console_input.hpp"
+#include "common/system.hpp"
 
 // renumbrix's sorting run, driven over any three console streams: main binds
 // it to the real console, tests and the fuzzer to descriptors of their own.
@@ -21,24 +23,33 @@ struct SortingEnd {
 // Sorted.log, in the current folder.
 SortingEnd runSorting(const ConsoleStreams& console);
 
-// The same run for a block file named on the command line. The file is
-// checked first, as tallyrun checks it; a block that is not ready is listed
-// and refused before anything is touched. A ready block is sorted as the
-// run above would sort its lines piped in after their count and a starting
-// ID typed on the console, with Sorted.ide and Sorted.log in the block's own
-// folder, which becomes the current one.
-SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console);
+// A block file that has passed the block check, with its starting ID taken
+// (block_file.cpp), ready to be sorted in the current folder, its own.
+struct CheckedBlock {
+    int fd;                  // read from its start
+    std::int32_t lines;      // the lines the check counted, every one of them taken
+    std::int32_t start;      // the new ID of the first
+    BlockFile file;          // its name, for what is said about it
+    std::string nameHere;    // its name within the current folder
+    sys::FileStamp checked;  // the file as it was checked
+};
 
-// The refusal of a command line with several block files: nothing touched.
-SortingEnd refuseSeveralBlocks(const ConsoleStreams& console);
+// True while the block file is still the file it was when checked, unchanged.
+bool isAsChecked(const CheckedBlock& block);
+
+// The run of a checked block: the files are claimed and written, and the
+// lines sorted, as the run above would sort them piped in after their count
+// and starting ID, without the questions and the prompts of each line. A
+// block that turns out to have changed while it was sorted fails the run.
+SortingEnd sortCheckedBlock(const ConsoleStreams& console, const CheckedBlock& block);
 
 // The run's reading operations. Console input is one character stream; line
-// breaks matter only to the extension read and the whole-line read. Once the
-// reader has stopped (its end met, a read failed, or something that is no
-// number found where a number belongs), every read fails at once without
-// consuming anything, so a run that lost its input finishes without waiting.
-// The first read of an input passes over a UTF-8 byte-order mark at its very
-// start, and takes UTF-16 input for input that cannot be read.
+// breaks matter only to the extension read. Once the reader has stopped (its
+// end met, a read failed, or something that is no number found where a
+// number belongs), every read fails at once without consuming anything, so a
+// run that lost its input finishes without waiting. The first read of an
+// input passes over a UTF-8 byte-order mark at its very start, and takes
+// UTF-16 input for input that cannot be read.
 
 // Reads a number by the ID rule (id_rule.hpp). Returns true when a number
 // was read. On a non-number, stores 0; on a number too large for 32 bits,
@@ -58,9 +69,8 @@ bool readLineId(InputReader& input, std::int32_t& lineId);
 // and input counts as failed from there.
 bool readLineExtension(InputReader& input, std::string& extension);
 
-// Reads a number that must stand alone on its line, with blanks around it at
-// most, and consumes the whole line, so that nothing typed on it is left to
-// be read as anything else. A line that holds anything more stores 0, as any
-// input that is not a number does; a line of blanks, or input that has
-// ended, stores nothing. Returns true when a number was read.
-bool readWholeLineNumber(InputReader& input, std::int32_t& value);
+// Whether input may be read on: false once it has stopped. The first read of
+// an input looks at the mark its editor may have put in front of it, by the
+// rule both programs share: a UTF-8 mark is passed over, and UTF-16 text
+// cannot be read.
+bool mayRead(InputReader& input);

@@ -9,8 +9,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from check_texts import (CR_ALONE, CR_ALONE_COPY, CR_INSIDE, CR_LF, CR_LF_COPY, CR_NOTE,  # noqa: E402
-                         EMPTY, MARK, NO_ID, NOT_UTF16, NOTHING, OUT_OF_RANGE, READY, REMOVE,
-                         TOO_LONG)
+                         EMPTY, KEYWORD, MARK, MEND, NO_ID, NOT_UTF16, NOTHING, OUT_OF_RANGE, READY,
+                         REMOVE, TOO_LONG, runs_on)
 from harness import Case, Outcome, main, text  # noqa: E402
 from staging import In, Out, Stage, into  # noqa: E402
 
@@ -49,11 +49,18 @@ WINDOWS_HELP = "the Windows help ends with its ReadMe instead, checked under /?"
 # Every kind of line renumbrix would not take, among lines it takes.
 MIXED = (b"150, a\n\n  \t\nobjs\n# note\n151, b\n0, zero\n-5, neg\n999999, big\n"
          b"99999999999, long\n+ 5, sign\n\xef\xbb\xbf152, c\n007, d\n+8, e\n 999998, f")
-MIXED_LISTED = text("mixed.txt:", "2: " + EMPTY, "3:   \t" + EMPTY, "4: objs" + NO_ID,
+MIXED_LISTED = text("mixed.txt:", "2: " + EMPTY, "3:   \t" + EMPTY, "4: objs" + KEYWORD,
                     "5: # note" + NO_ID, "7: 0, zero" + OUT_OF_RANGE, "8: -5, neg" + OUT_OF_RANGE,
                     "9: 999999, big" + OUT_OF_RANGE, "10: 99999999999, long" + TOO_LONG,
-                    "11: + 5, sign" + NO_ID, "12: <BOM>152, c" + MARK, REMOVE % 5)
+                    "11: + 5, sign" + NO_ID, "12: <BOM>152, c" + MARK, MEND)
 READY_BLOCK = b"150, a\n151, b\n152, c"
+
+
+# IDs that run into other text, and keywords, among lines renumbrix takes right.
+TYPOS = b"150, a\n15OO, b\n1503., c\n1505;d\n2dfx\n150abc\n151 e\n152\tf\n153\n154,g\nobjs\n"
+TYPOS_LISTED = ((2, "15OO, b", runs_on(15, "OO, b")), (3, "1503., c", runs_on(1503, "., c")),
+                (4, "1505;d", runs_on(1505, ";d")), (5, "2dfx", KEYWORD),
+                (6, "150abc", runs_on(150, "abc")), (11, "objs", KEYWORD))
 
 
 def mark_split_between_reads():
@@ -91,9 +98,11 @@ def counted(name, stdin, count, notes=None, **options):
     return Case(name, stdin, Outcome(totals(count), BANNER + notes, 0), **options)
 
 
-def noted(taken, *lines):
-    """The notes on lines renumbrix would not take, given as (number, reason), and the count."""
-    return text(*(f"Line {number}: {reason[5:]}" for number, reason in lines), REMOVE % taken)
+def noted(closing, *lines):
+    """The notes on lines renumbrix would not take, given as (number, reason), and the closing
+    line: the count to declare once they are removed, or another closing text."""
+    closing = REMOVE % closing if isinstance(closing, int) else closing
+    return text(*(f"Line {number}: {reason[5:]}" for number, reason in lines), closing)
 
 
 def copy_made(name, content):
@@ -175,20 +184,21 @@ Ready as it stands. Count to declare: 3
     counted("empty lines count", b"\n\n150, a\n\n", 4, noted(1, (1, EMPTY), (2, EMPTY), (4, EMPTY))),
     counted("a line of blanks counts", b"   \t  \n150, a\n", 2, noted(1, (1, EMPTY))),
     counted("last line without a line break", b"150, a\n151, b", 2),
-    counted("a single unterminated line", b"x", 1, noted(0, (1, NO_ID))),
+    counted("a single unterminated line", b"x", 1, noted(NOTHING, (1, NO_ID))),
     counted("a line longer than the read buffer counts once", b"150, " + b"x" * (1 << 20) + b"\n151\n",
             2),
     counted("many lines cross the read buffer", b"150, chair, chairtxd, 100, 0\n" * 20000, 20000),
     counted("CR LF line ends keep the count", b"150, a\r\n151, b\r\n", 2),
     counted("bytes of any value are counted", b"\x00\xff\r\x1b[2J\n#objs\n", 2,
-            noted(0, (1, NO_ID), (2, NO_ID))),
+            noted(NOTHING, (1, NO_ID), (2, NO_ID))),
     counted("a byte-order mark in front of pasted lines is noted", b"\xef\xbb\xbf150, a\n151, b\n",
-            2, noted(1, (1, MARK))),
-    counted("a CR inside a pasted line is noted", b"150, a\r151, b\n", 1, noted(0, (1, CR_INSIDE))),
+            2, noted(MEND, (1, MARK))),
+    counted("a CR inside a pasted line is noted", b"150, a\r151, b\n", 1,
+            noted(MEND, (1, CR_INSIDE))),
     counted("a line starting with byte 0xFF", b"a\n\xffb\nc\n", 3,
-            noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
+            noted(NOTHING, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
     counted("a UTF-16 file with its byte-order mark", "150, a\r\n151, b\r\n152, c".encode("utf-16"), 3,
-            noted(0, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
+            noted(NOTHING, (1, NO_ID), (2, NO_ID), (3, NO_ID))),
     counted("console input from the null device", b"", 0, stage=Stage(stdin=In.NULL)),
     counted("console input closed", b"", 0, stage=Stage(stdin=In.CLOSED)),
     Case("standard output a broken pipe while input keeps coming", b"",
@@ -210,7 +220,7 @@ Ready as it stands. Count to declare: 3
          Outcome(b"", BANNER + text("Unable to read console input"), 1),
          stage=Stage(stdin=In.FOLDER)),
     Case("lines renumbrix would not take are named while counting", b"150, a\n\nend\n151, b\n",
-         Outcome(totals(4), BANNER + noted(2, (2, EMPTY), (3, NO_ID)), 0)),
+         Outcome(totals(4), BANNER + noted(2, (2, EMPTY), (3, KEYWORD)), 0)),
 
     # The block check of files named on the command line.
     checked("every kind of line renumbrix would not take, with the reasons", ("mixed.txt",),
@@ -220,7 +230,7 @@ Ready as it stands. Count to declare: 3
     checked("an empty file holds nothing to declare", ("empty.txt",),
             text("empty.txt:", "No line here that renumbrix would take."), 1, empty_txt=b""),
     checked("several files, each with its name, one missing", ("ready.txt", "gone.txt", "bad.txt"),
-            text("ready.txt:", READY % 3, "bad.txt:", "2: end" + NO_ID, REMOVE % 1), 2,
+            text("ready.txt:", READY % 3, "bad.txt:", "2: end" + KEYWORD, REMOVE % 1), 2,
             text("tallyrun: cannot read gone.txt: No such file or directory"),
             ready_txt=READY_BLOCK, bad_txt=b"150, a\nend\n"),
     checked("a UTF-16 file is named and not read", ("utf16.txt", "ready.txt"),
@@ -242,23 +252,24 @@ Ready as it stands. Count to declare: 3
     checked("a byte-order mark at the start of a file is passed over", ("bom.txt",),
             text("bom.txt:", READY % 3), 0, bom_txt=b"\xef\xbb\xbf" + READY_BLOCK),
     checked("a byte-order mark on a later line is listed, not printed raw", ("bom.txt",),
-            text("bom.txt:", "3: <BOM>152, c" + MARK, REMOVE % 2), 1,
+            text("bom.txt:", "3: <BOM>152, c" + MARK, MEND), 1,
             bom_txt=b"150, a\n151, b\n\xef\xbb\xbf152, c\n"),
     checked("control bytes of a listed line are shown by name", ("odd.txt",),
             text("odd.txt:", "1: <ESC>]0;title<BEL>objs\t<CR><NUL><DEL>" + NO_ID, REMOVE % 1), 1,
             odd_txt=b"\x1b]0;title\x07objs\t\r\x00\x7f\n150, a\n"),
     checked("a long listed line is shown cut, with its length", ("long.txt",),
-            text("long.txt:", "1: objs " + "x" * 195 + "<and 999800 bytes more>" + NO_ID, REMOVE % 1),
+            text("long.txt:", "1: objs " + "x" * 195 + "<and 999800 bytes more>" + KEYWORD,
+                 REMOVE % 1),
             1, long_txt=b"objs " + b"x" * 999995 + b"\n150, a\n"),
     Case("CR line ends are listed, with a command that converts them", b"",
          Outcome(text("cr.txt:", "1: 150, chair<CR>151, table<CR>152, lamp" + CR_INSIDE,
-                      CR_ALONE + CR_ALONE_COPY + "'cr.txt' > 'cr.txt.lf'", NOTHING), b"", 1),
+                      CR_ALONE + CR_ALONE_COPY + "'cr.txt' > 'cr.txt.lf'", MEND), b"", 1),
          args=("cr.txt",), setup=files(cr_txt=b"150, chair\r151, table\r152, lamp\r"),
          after=copy_made("cr.txt", b"150, chair\n151, table\n152, lamp\n"),
          not_under_wine="only a POSIX shell reads the command"),
     Case("CR line ends are listed on Windows, without a command", b"",
          Outcome(text("cr.txt:", "1: 150, chair<CR>151, table<CR>152, lamp" + CR_INSIDE, CR_ALONE,
-                      NOTHING), b"", 1), args=("cr.txt",),
+                      MEND), b"", 1), args=("cr.txt",),
          setup=files(cr_txt=b"150, chair\r151, table\r152, lamp\r"),
          not_natively="only the Windows program has no shell command to give"),
     crlf_named("x'; touch PWNED; echo '.txt"),
@@ -273,12 +284,12 @@ Ready as it stands. Count to declare: 3
          setup=lambda work: sparse_line(work / "huge.txt", 1 << 30),
          stage=Stage(memory_limit=64 << 20)),
     Case("a hangup while a listed line goes to a file: the line is finished first", b"",
-         Outcome(None, b"", -signal.SIGHUP, {"out.txt": text("bad.txt:", "2: objs" + NO_ID)}),
+         Outcome(None, b"", -signal.SIGHUP, {"out.txt": text("bad.txt:", "2: objs" + KEYWORD)}),
          args=("bad.txt",), setup=files(bad_txt=b"150, a\nobjs\nend\n"),
          stage=Stage(stdout=into("out.txt"), library={"STAGE_PAUSE_IN": "out.txt:2"},
                      signal=signal.SIGHUP)),
     # Cases that tell apart faults the cases above let through.
-    counted("a byte-order mark split between two reads", b"", 2, noted(1, (2, MARK)),
+    counted("a byte-order mark split between two reads", b"", 2, noted(MEND, (2, MARK)),
             stage=Stage(stdin_chunks=mark_split_between_reads)),
     Case("a folder is no file to check", b"",
          Outcome(b"", text("tallyrun: cannot read sub: Is a directory"), 2), args=("sub",),
@@ -290,7 +301,7 @@ Ready as it stands. Count to declare: 3
     checked("a line that starts with byte 0xFF has no ID", ("ff.txt",),
             text("ff.txt:", "1: \xffb, x" + NO_ID, REMOVE % 1), 1, ff_txt=b"\xffb, x\n150, a\n"),
     Case("a listed line is shown without the CR of its line end", b"",
-         Outcome(text("crlf.txt:", "1: objs" + NO_ID, CR_NOTE, REMOVE % 1), b"", 1),
+         Outcome(text("crlf.txt:", "1: objs" + KEYWORD, CR_NOTE, REMOVE % 1), b"", 1),
          args=("crlf.txt",), setup=files(crlf_txt=b"objs\r\n150, a\r\n"),
          not_under_wine="the Windows program reads CR LF as a line break"),
     Case("a CR LF line before a plain one still gets the note", b"",
@@ -302,12 +313,30 @@ Ready as it stands. Count to declare: 3
          args=("big.txt",), setup=files(big_txt=b"150, chair, chairtxd, 100, 0\n" * 5000),
          stage=Stage(library={"STAGE_READ_FAIL": "big.txt:2"})),
     checked("a file of one keyword holds nothing to take", ("objs.txt",),
-            text("objs.txt:", "1: objs" + NO_ID, NOTHING), 1, objs_txt=b"objs\n"),
+            text("objs.txt:", "1: objs" + KEYWORD, NOTHING), 1, objs_txt=b"objs\n"),
     Case("a hundred files with few descriptors", b"",
          Outcome(b"".join(text(f"{n}.txt:", READY % 1) for n in range(100)), b"", 0),
          args=tuple(f"{n}.txt" for n in range(100)),
          setup=lambda work: [(work / f"{n}.txt").write_bytes(b"150, a\n") for n in range(100)],
          stage=Stage(open_files_limit=64)),
+    # A block the check calls ready comes out right.
+    checked("IDs that run into other text, and 2dfx, are listed", ("typos.txt",),
+            text("typos.txt:", *(f"{n}: {line}{why}" for n, line, why in TYPOS_LISTED), MEND), 1,
+            typos_txt=TYPOS),
+    counted("IDs that run into other text, and 2dfx, are noted while counting", TYPOS, 11,
+            noted(MEND, *((n, why) for n, _, why in TYPOS_LISTED))),
+    checked("keywords in any case, indented or with a comment", ("k.txt",),
+            text("k.txt:", "1:   OBJS" + KEYWORD, "2: End # x" + KEYWORD, "3: \tTanm," + KEYWORD,
+                 "5: ending" + NO_ID, REMOVE % 1), 1, k_txt=b"  OBJS\nEnd # x\n\tTanm,\n150, a\nending\n"),
+    checked("a typo behind an ID alone is to mend", ("t.txt",),
+            text("t.txt:", "2: 15OO, b" + runs_on(15, "OO, b"), MEND), 1, t_txt=b"150, a\n15OO, b\n"),
+    checked("what a typo keeps is shown safely and cut", ("t.txt",),
+            text("t.txt:", "1: 15<ESC>[2J" + "x" * 60 + runs_on(15, "<ESC>[2J" + "x" * 36 + "..."),
+                 MEND), 1, t_txt=b"15\x1b[2J" + b"x" * 60 + b"\n"),
+    Case("a stray CR in a CR LF block gets the CR LF note and its line listed", b"",
+         Outcome(text("crlf.txt:", "2: 151, b<CR>x" + CR_INSIDE, CR_NOTE, MEND), b"", 1),
+         args=("crlf.txt",), setup=files(crlf_txt=b"150, a\r\n151, b\rx\r\n152, c\r\n"),
+         not_under_wine="the Windows program reads CR LF as a line break"),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),

@@ -18,7 +18,7 @@ from pathlib import Path
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import ABSENT, UNCHECKED, Case, Mode, Outcome, Streamed, main, text  # noqa: E402
 from staging import In, Out, Stage, into  # noqa: E402
-from check_texts import EMPTY, MARK, NO_ID, NOT_UTF16, REMOVE  # noqa: E402
+from check_texts import EMPTY, KEYWORD, MARK, NO_ID, NOT_UTF16, runs_on  # noqa: E402
 
 # --- The dialogue --------------------------------------------------------------------------
 BANNER = text(
@@ -416,8 +416,13 @@ def console_in(case_name, stdin, name, stream):
 
 
 # --- A block file given on the command line -----------------------------------------------
-NOT_TAKEN = text("renumbrix takes a block file only once it is ready as it stands; Sorted.ide and "
-                 "Sorted.log are left as they were.")
+LEFT = "Sorted.ide and Sorted.log are left as they were."
+NOT_TAKEN = text("renumbrix takes a block file only once it is ready as it stands; " + LEFT)
+FIX_LISTED = text("Fix the listed lines, then give renumbrix the block again; " + LEFT)
+NOTHING_TO_SORT = text("No line here that renumbrix would take; " + LEFT)
+NO_START = text("No starting ID taken; " + LEFT)
+FINISH = text("_" * 30 + "Sorting Finished!" + "_" * 30, "", "Total IDs Sorted:%d", "",
+              "Special Thanks: Programmers around the globe.")
 
 
 def folder_line(folder=""):
@@ -426,14 +431,18 @@ def folder_line(folder=""):
     return text(f"Sorted.ide and Sorted.log go in the block's folder: <FOLDER:{folder}>")
 
 
-def from_file(run, count, folder=""):
-    """The run of a block file of `count` lines: the files and status of the piped run `run`,
-    whose console output gains the folder line after the banner and the count from the file
-    where a typed answer would stand. Its files are in `folder`."""
-    stdout = run.stdout.replace(BANNER, BANNER + folder_line(folder), 1)
-    stdout = stdout.replace(ASK_COUNT, text(ASK_COUNT_TEXT, str(count), ""), 1)
+def asked(count, name="block.txt", folder=""):
+    """What the console shows of a block file up to its one question."""
+    return BANNER + folder_line(folder) + text(f"Lines to sort in {name}: {count}") + ASK_START
+
+
+def from_file(run, count, folder="", name="block.txt"):
+    """The run of a block file of `count` lines, with the starting ID typed: the files and status
+    of the piped run `run`; on the console what leads to the question, then the closing lines,
+    without the prompts of each line or a rejected line's report. Its files are in `folder`."""
+    stdout = asked(count, name, folder) + FINISH % count + CLOSE
     files = {f"{folder}/{name}" if folder else name: content for name, content in run.files.items()}
-    return run.but(stdout=stdout, files=files)
+    return run.but(stdout=stdout, stderr=CREATED, files=files)
 
 
 def block_file(content, name="block.txt", folder=None):
@@ -444,20 +453,57 @@ def block_file(content, name="block.txt", folder=None):
     return setup
 
 
-def block_refused(name, stdin, stdout, stderr, setup, args=("block.txt",), **options):
+def block_refused(name, stdin, stdout, stderr, setup, args=("block.txt",), last=NOT_TAKEN,
+                  **options):
     """A block file refused before anything was touched: the listing or reason, the line that
-    says so, status 1, and an earlier run's files as they were."""
+    says what to do and that nothing changed, status 1, and an earlier run's files as they
+    were."""
     def set_up(work: Path):
         earlier_run_files(work)
         setup(work)
-    return Case(name, stdin, Outcome(stdout, stderr + NOT_TAKEN, 1, EARLIER_FILES), setup=set_up,
+    return Case(name, stdin, Outcome(stdout, stderr + last, 1, EARLIER_FILES), setup=set_up,
                 args=args, **options)
 
 
-def started_with_no_number(name, stdin):
-    """A block file of two lines, whose starting ID typed at the console is no number."""
-    return Case(name, stdin, from_file(invalid_start(0), 2), args=("block.txt",),
-                setup=block_file(b"150, a\n151, b\n"))
+TWO_BLOCK = b"150, a\n151, b\n"
+NOT_ON_DISK = (" is no file on disk, which renumbrix must read twice: to check it, then to sort "
+               "it")
+
+
+def start_refused(name, stdin, explanation, stderr_before=b""):
+    """A starting ID, from a pipe, that does not fit a ready block of two lines: explained, and
+    nothing touched."""
+    said = text(f"renumbrix: {explanation}") if explanation else b""
+    return block_refused(name, stdin, asked(2), stderr_before + said, block_file(TWO_BLOCK),
+                         last=NO_START)
+
+
+def answer_is_no_number(typed, wrong, shown=None):
+    return start_refused(f"a starting ID of {typed!r} is no number", typed.encode() + b"\n",
+                         f'the answer "{shown or typed}" is no whole number: {wrong}')
+
+
+def save_anew(name, content):
+    """During a pause: the file saved again as an editor saves it, a new file put in its place,
+    with the same bytes and time stamp."""
+    def save(work: Path):
+        old = (work / name).stat()
+        (work / (name + ".new")).write_bytes(content)
+        os.utime(work / (name + ".new"), ns=(old.st_atime_ns, old.st_mtime_ns))
+        os.replace(work / (name + ".new"), work / name)
+    return save
+
+
+def sparse_block_line(size):
+    """A ready block of three lines, the second of `size` bytes: an ID, then NUL bytes, which
+    take no room on disk."""
+    def setup(work: Path):
+        with open(work / "block.txt", "wb") as file:
+            file.write(b"150, a\n151, ")
+            file.truncate(file.tell() + size)
+            file.seek(0, os.SEEK_END)
+            file.write(b"\n152, c\n")
+    return setup
 
 
 def whole_line_prefix(full):
@@ -939,14 +985,18 @@ CASES = [
                              [accepted(7, ", a"), accepted(8, ", b"), accepted(150, ", c")]), 3),
          args=("block.txt",), setup=block_file(b"007, a\n+8, b\n  150, c")),
     Case("a block file's results go to its folder when the run starts elsewhere", b"400\n",
-         with_files(from_file(completed(1, 400, [accepted(150, ", a")]), 1, "sub"), NO_FILES),
+         with_files(from_file(completed(1, 400, [accepted(150, ", a")]), 1, "sub",
+                              "sub/block.txt"), NO_FILES),
          args=("sub/block.txt",), setup=block_file(b"150, a\n", folder="sub")),
     block_refused("a block file that is not ready is listed, and nothing is touched", b"400\n",
-                  text("block.txt:", "2: objs" + NO_ID, "3: " + EMPTY, REMOVE % 2), b"",
-                  block_file(b"150, a\nobjs\n\n151, b\n")),
+                  text("block.txt:", "2: objs" + KEYWORD, "3: " + EMPTY), b"",
+                  block_file(b"150, a\nobjs\n\n151, b\n"), last=FIX_LISTED),
+    block_refused("a block file with typos and 2dfx is refused", b"400\n",
+                  text("block.txt:", "2: 15OO, b" + runs_on(15, "OO, b"), "3: 2dfx" + KEYWORD),
+                  b"", block_file(b"150, a\n15OO, b\n2dfx\n151 c\n"), last=FIX_LISTED),
     block_refused("a block file with a byte-order mark on a later line is refused", b"400\n",
-                  text("block.txt:", "2: <BOM>151, b" + MARK, REMOVE % 1), b"",
-                  block_file(b"150, a\n\xef\xbb\xbf151, b\n")),
+                  text("block.txt:", "2: <BOM>151, b" + MARK), b"",
+                  block_file(b"150, a\n\xef\xbb\xbf151, b\n"), last=FIX_LISTED),
     block_refused("a block file that is missing", b"400\n", b"",
                   text("renumbrix: cannot read block.txt: No such file or directory"),
                   lambda work: None),
@@ -954,12 +1004,10 @@ CASES = [
                   text("renumbrix: cannot read block.txt: Permission denied"),
                   lambda work: (block_file(b"150, a\n")(work), (work / "block.txt").chmod(0)),
                   stage=Stage(unprivileged=True)),
-    block_refused("an empty block file", b"400\n",
-                  text("block.txt:", "No line here that renumbrix would take."), b"",
-                  block_file(b"")),
+    block_refused("an empty block file", b"400\n", text("block.txt:"), b"", block_file(b""),
+                  last=NOTHING_TO_SORT),
     block_refused("a block file of empty lines only", b"400\n",
-                  text("block.txt:", "1: " + EMPTY, "No line here that renumbrix would take."), b"",
-                  block_file(b"\n")),
+                  text("block.txt:", "1: " + EMPTY), b"", block_file(b"\n"), last=FIX_LISTED),
     block_refused("a folder given as the block file", b"400\n", b"",
                   text("renumbrix: cannot read sub: Is a directory"), folder_named("sub"),
                   args=("sub",)),
@@ -969,43 +1017,97 @@ CASES = [
     block_refused("two block files", b"400\n", b"",
                   text("renumbrix: give it one block file, not several"), block_file(b"150, a\n"),
                   args=("block.txt", "block.txt")),
+    block_refused("the null device is no block file", b"400\n", b"",
+                  text("renumbrix: /dev/null" + NOT_ON_DISK), lambda work: None,
+                  args=("/dev/null",), not_under_wine="Windows has no /dev"),
+    block_refused("an endless device is refused at once", b"400\n", b"",
+                  text("renumbrix: /dev/zero" + NOT_ON_DISK), lambda work: None,
+                  args=("/dev/zero",), timeout=10, not_under_wine="Windows has no /dev"),
+    block_refused("a FIFO with no writer is refused at once", b"400\n", b"",
+                  text("renumbrix: block.txt" + NOT_ON_DISK), fifo("block.txt"), timeout=10,
+                  not_under_wine="Windows has no FIFOs in a folder"),
     Case("a block file named Sorted.ide is not emptied", b"400\n",
-         Outcome(BANNER + folder_line(), text("Unable to create Sorted.ide file"), 1,
+         Outcome(asked(1, "Sorted.ide"), text("Unable to create Sorted.ide file"), 1,
                  {"Sorted.ide": unchanged(b"150, a\n"), "Sorted.log": ABSENT}),
          args=("Sorted.ide",), setup=block_file(b"150, a\n", name="Sorted.ide")),
-    Case("a block file linked as Sorted.log is not emptied", b"400\n",
-         Outcome(BANNER + folder_line(), text("Unable to create sorted.log file"), 1,
+    Case("a block file hard-linked as Sorted.log is not emptied", b"400\n",
+         Outcome(asked(1), text("Unable to create sorted.log file"), 1,
                  {"Sorted.ide": unchanged(EARLIER * 1000), "block.txt": unchanged(b"150, a\n")}),
          args=("block.txt",),
          setup=lambda work: (earlier_run_files(work), (work / "Sorted.log").unlink(),
                              block_file(b"150, a\n")(work),
-                             linked("Sorted.log", "block.txt")(work))),
-    started_with_no_number("a starting ID of 15OO, with letters O, is no number", b"15OO\n"),
-    started_with_no_number("a starting ID of 2o is no number", b"2o\n"),
-    started_with_no_number("a starting ID of 0 with a block file", b"0\n"),
-    started_with_no_number("an empty line for the starting ID", b"\n400\n"),
-    started_with_no_number("no starting ID at all for a block file", b""),
-    Case("console input that cannot be read, with a block file", b"",
-         from_file(invalid_start(0), 2).but(status=1, stderr=CREATED
-                                            + text("Unable to read console input") + BAD_START),
-         args=("block.txt",), setup=block_file(b"150, a\n151, b\n"), stage=Stage(stdin=In.FOLDER)),
+                             os.link(work / "block.txt", work / "Sorted.log"))),
+    answer_is_no_number("15OO", "O is a letter, not a digit"),
+    answer_is_no_number("4OO", "O is a letter, not a digit"),
+    answer_is_no_number("2o", "o is a letter, not a digit"),
+    answer_is_no_number("abc", "a is a letter, not a digit"),
+    answer_is_no_number("99999999999x", "x is a letter, not a digit"),
+    answer_is_no_number("400.", '"." is no digit'),
+    answer_is_no_number("4 00", "type the digits only"),
+    answer_is_no_number("4\x1bOO", '"<ESC>" is no digit', "4<ESC>OO"),
+    start_refused("a starting ID of 0 with a block file", b"0\n",
+                  'the answer "0" lies outside 1 to 999998'),
+    start_refused("a starting ID too long to read with a block file", b"99999999999\n",
+                  'the answer "99999999999" lies outside 1 to 999998'),
+    start_refused("an empty line for the starting ID", b"\n400\n",
+                  "nothing was typed: type the new ID of the first line, a whole number from 1 "
+                  "to 999998"),
+    start_refused("no starting ID at all for a block file", b"", None),
+    start_refused("a start too high for the block", b"999998\n",
+                  'the answer "999998" is too high for 2 lines: the last would get an ID above '
+                  "999998. The highest start that fits: 999997"),
+    Case("the highest start that fits the block is taken", b"999997\n",
+         from_file(completed(2, 999997, [accepted(150, ", a"), accepted(151, ", b")]), 2),
+         args=("block.txt",), setup=block_file(TWO_BLOCK)),
+    start_refused("console input that cannot be read, with a block file", b"", None,
+                  text("Unable to read console input")).but(stage=Stage(stdin=In.FOLDER)),
+    start_refused("a starting ID in UTF-16 with a block file", "400\n".encode("utf-16"), None,
+                  text('Console input is saved as UTF-16 ("Unicode"), which renumbrix cannot '
+                       'read: save it as UTF-8 or ANSI (Notepad: Save As, Encoding) and try again',
+                       "Unable to read console input")),
     Case("a starting ID with blanks around it", b" 400 \n",
          from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("block.txt",),
          setup=block_file(b"150, a\n")),
-    Case("a starting ID with a plus sign", b"+400\n",
+    Case("a starting ID with a plus sign and a CR LF line end", b"+400\r\n",
          from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("block.txt",),
          setup=block_file(b"150, a\n")),
-    Case("a starting ID too long to read with a block file", b"99999999999\n",
-         from_file(invalid_start(2147483647), 1), args=("block.txt",),
+    Case("a starting ID after a byte-order mark", b"\xef\xbb\xbf400\n",
+         from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("block.txt",),
          setup=block_file(b"150, a\n")),
-    Case("a block file that fails to be read while it is sorted", b"400\n",
-         from_file(completed(2, 400, [rejected(0), rejected(0)]).but(
-                       status=1, stderr=CREATED + text("Unable to read console input") + BAD_LINE
-                       + BAD_LINE), 2), args=("block.txt",), setup=block_file(b"150, a\n151, b\n"),
+    Case("a block line that fails to be read while it is sorted", b"400\n",
+         from_file(completed(2, 400, [rejected(0), rejected(0)]), 2).but(
+             status=1, stderr=CREATED + text("renumbrix: cannot read line 1 of block.txt: "
+                                             "Input/output error")),
+         args=("block.txt",), setup=block_file(TWO_BLOCK),
          stage=Stage(library={"STAGE_READ_FAIL": "block.txt:3"})),
+    block_refused("a block cut short while the question waits", b"400\n", asked(2),
+                  text("renumbrix: block.txt changed while renumbrix asked for the starting ID: "
+                       "try again"), block_file(TWO_BLOCK),
+                  stage=Stage(library={"STAGE_PAUSE_AT": "Enter the object ID starting point ID:"},
+                              during_pause=lambda work: os.truncate(work / "block.txt", 7))),
+    block_refused("a block saved anew while the question waits", b"400\n", asked(2),
+                  text("renumbrix: block.txt changed while renumbrix asked for the starting ID: "
+                       "try again"), block_file(TWO_BLOCK),
+                  stage=Stage(library={"STAGE_PAUSE_AT": "Enter the object ID starting point ID:"},
+                              during_pause=save_anew("block.txt", TWO_BLOCK))),
+    Case("a block that grows while it is sorted fails the run, its files whole", b"400\n",
+         from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2).but(
+             status=1, stderr=CREATED + text(
+                 "renumbrix: block.txt changed while renumbrix sorted it, so Sorted.ide and "
+                 "Sorted.log do not hold the block as checked: try again")),
+         args=("block.txt",), setup=block_file(TWO_BLOCK),
+         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"},
+                     during_pause=lambda work: (work / "block.txt").open("ab").write(b"152, c\n")
+                     and None)),
+    Case("a block line too long for the memory at hand is named with its number", b"400\n",
+         from_file(completed(3, 400, [accepted(150, ", a"), dropped(151), rejected(0)]), 3).but(
+             status=1, stderr=CREATED + text("renumbrix: cannot read line 2 of block.txt: "
+                                             "Cannot allocate memory")),
+         args=("block.txt",), setup=sparse_block_line(TOO_LONG_FOR_MEMORY),
+         stage=Stage(memory_limit=TOO_LONG_FOR_MEMORY // 2)),
     Case("-- before a block file whose name starts with a hyphen", b"400\n",
-         from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("--", "-block.txt"),
-         setup=block_file(b"150, a\n", name="-block.txt")),
+         from_file(completed(1, 400, [accepted(150, ", a")]), 1, name="-block.txt"),
+         args=("--", "-block.txt"), setup=block_file(b"150, a\n", name="-block.txt")),
 ]
 
 if __name__ == "__main__":

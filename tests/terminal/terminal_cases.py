@@ -255,9 +255,33 @@ def renumbrix_sorts_a_dropped_block(term, keys, folder):
 
 def renumbrix_refuses_a_block_not_ready(term, keys, folder):
     term.wait_for("left as they were.")
-    quit(term, keys, "Remove the listed lines", "left as they were.")
+    quit(term, keys, "Fix the listed lines", "left as they were.")
     check(term.status() == 1, "exit status is not 1")
     check(not (folder / "Sorted.ide").exists(), "Sorted.ide was made")
+
+
+def renumbrix_asks_again_after_a_wrong_start(term, keys, folder):
+    # "4OO" looks like 400 in a console font: it is named for what it is,
+    # and the question comes again; nothing is touched meanwhile.
+    term.wait_for("starting point ID:")
+    term.type(b"4OO" + keys.enter)
+    term.wait_for("O is a letter, not a digit")
+    term.wait_for("starting point ID:")
+    check((folder / "Sorted.ide").read_bytes() == EARLIER, "Sorted.ide changed at a wrong answer")
+    term.type(b"400" + keys.enter)
+    term.wait_for("Total IDs Sorted:2")
+    finished(term, keys, folder, "400, a", "401, b")
+
+
+def renumbrix_interrupted_at_the_question_touches_nothing(term, keys, folder):
+    term.wait_for("starting point ID:")
+    term.type(b"\x03")
+    # The signal ends a native program at once; in a Windows console Ctrl+C
+    # ends the read, so no starting ID is taken, and the window waits.
+    quit(term, keys, "left as they were.")
+    check(term.status() != 0, "ended with status 0 on Ctrl+C")
+    for name in ("Sorted.ide", "Sorted.log"):
+        check((folder / name).read_bytes() == EARLIER, f"{name} changed on Ctrl+C")
 
 
 def refused_option_waits(term, keys, folder):
@@ -337,6 +361,15 @@ def block(folder):
     (folder / "block.txt").write_bytes(b"150, a\n151, b\n")
 
 
+EARLIER = b"left over from an earlier run\n"
+
+
+def block_beside_earlier_results(folder):
+    block(folder)
+    for name in ("Sorted.ide", "Sorted.log"):
+        (folder / name).write_bytes(EARLIER)
+
+
 def block_not_ready(folder):
     (folder / "block.txt").write_bytes(b"150, a\nobjs\n151, b\n")
 
@@ -362,6 +395,10 @@ CASES = [
     Typed(renumbrix_sorts_a_dropped_block, "renumbrix", args=("block.txt",), setup=block),
     Typed(renumbrix_refuses_a_block_not_ready, "renumbrix", args=("block.txt",),
           setup=block_not_ready),
+    Typed(renumbrix_asks_again_after_a_wrong_start, "renumbrix", args=("block.txt",),
+          setup=block_beside_earlier_results),
+    Typed(renumbrix_interrupted_at_the_question_touches_nothing, "renumbrix",
+          args=("block.txt",), setup=block_beside_earlier_results),
     Typed(refused_option_waits, "renumbrix", args=("/x",), not_natively=ONLY_A_WINDOW_WAITS),
     Typed(refused_option_waits, "tallyrun", args=("/x",), not_natively=ONLY_A_WINDOW_WAITS),
     Typed(tallyrun_counts_each_typed_line, "tallyrun"),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 #include "common/console_input.hpp"
 #include "common/id_rule.hpp"
+#include "sorter/block_file.hpp"
 #include "sorter/sorting_run.hpp"
 
 namespace {
@@ -119,18 +121,36 @@ TEST(LineIdRead, HoldsZeroWhenNothingWasStored) {
     EXPECT_EQ(lineId, 0);
 }
 
-TEST(WholeLineRead, TakesTheLineAndNothingBehindIt) {
-    Reading taken(" +400 \t\n7");
-    std::int32_t value = kUntouched;
-    EXPECT_TRUE(readWholeLineNumber(taken.input, value));
-    EXPECT_EQ(value, 400);
-    EXPECT_EQ(taken.number(true), 7);
-
-    Reading refused("15OO junk\nnext\n");
-    EXPECT_FALSE(readWholeLineNumber(refused.input, value));
-    EXPECT_EQ(value, 0);
-    EXPECT_EQ(refused.input.peek(), 'n');       // nothing of the line is left behind,
-    EXPECT_EQ(refused.number(false), kUntouched);  // and no later read takes anything
+// A starting ID typed for a block file: one whole number on its line, whose
+// last new ID fits the range, or the reason it is not taken.
+TEST(StartAnswer, TakesOneWholeNumberThatFitsTheBlock) {
+    using Kind = StartAnswer::Kind;
+    const auto kind = [](const char* typed, std::int32_t lines = 2) {
+        return judgeStartAnswer(typed, lines).kind;
+    };
+    EXPECT_EQ(judgeStartAnswer(" +400 \t\r", 2).start, 400);
+    EXPECT_EQ(kind(" +400 \t\r"), Kind::Taken);
+    EXPECT_EQ(kind(""), Kind::Empty);
+    EXPECT_EQ(kind(" \t"), Kind::Empty);
+    EXPECT_EQ(kind("0"), Kind::OutOfRange);
+    EXPECT_EQ(kind("-5"), Kind::OutOfRange);
+    EXPECT_EQ(kind("999999", 1), Kind::OutOfRange);
+    EXPECT_EQ(kind("99999999999"), Kind::OutOfRange);
+    EXPECT_EQ(kind("999998", 1), Kind::Taken);
+    EXPECT_EQ(kind("999997", 2), Kind::Taken);
+    EXPECT_EQ(kind("999998", 2), Kind::TooHigh);
+    EXPECT_EQ(kind("1", 999998), Kind::Taken);
+    EXPECT_EQ(kind("2", 999998), Kind::TooHigh);
+    for (const char* typed : {"4OO", "2o", "99999999999x", "15 OO", "400.", "+x"}) {
+        const StartAnswer answer = judgeStartAnswer(typed, 2);
+        EXPECT_EQ(answer.kind, Kind::NoNumber) << typed;
+        EXPECT_TRUE(answer.wrongFound) << typed;
+        EXPECT_TRUE(std::isalpha(typed[answer.wrongAt]) || typed[answer.wrongAt] == '.')
+            << typed;
+    }
+    const StartAnswer split = judgeStartAnswer("4 00", 2);
+    EXPECT_EQ(split.kind, Kind::NoNumber);
+    EXPECT_FALSE(split.wrongFound);
 }
 
 TEST(ExtensionRead, KeepsEveryByteUpToTheLineBreak) {

@@ -1,0 +1,293 @@
+// The front end of a block file: checked, counted, its starting ID asked for
+// until it is right, and nothing touched until then.
+
+#include "sorter/block_file.hpp"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "common/block_check.hpp"
+#include "common/console_output.hpp"
+#include "common/id_rule.hpp"
+#include "common/shown.hpp"
+#include "common/system.hpp"
+#include "common/texts.hpp"
+#include "sorter/sorter_texts.hpp"
+
+namespace text = renumbrix_text;
+namespace shared = common_text;
+
+namespace {
+
+constexpr int kExitFailure = 1;
+
+// How much of a typed answer is kept to judge and show: more than any
+// number, with blanks around it, needs.
+constexpr std::size_t kAnswerKept = 256;
+
+// The block file's descriptor, closed when the run is over.
+class BlockDescriptor {
+public:
+    explicit BlockDescriptor(int fd) : fd_(fd) {}
+    BlockDescriptor(const BlockDescriptor&) = delete;
+    BlockDescriptor& operator=(const BlockDescriptor&) = delete;
+    ~BlockDescriptor() {
+        if (fd_ >= 0) {
+            sys::closeFile(fd_);
+        }
+    }
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// A refusal: the reason has been given, and one line says what to do and
+// that nothing changed.
+SortingEnd refuseBlock(LineWriter& err, std::string_view whatToDo) {
+    err.line(whatToDo, text::kLeftAsTheyWere);
+    return {kExitFailure, false};
+}
+
+// The one line that ends the listing of a block that is not ready, in
+// renumbrix's terms: what to do before giving it to renumbrix again.
+SortingEnd refuseListed(LineWriter& err, const Tally& tally) {
+    if (tally.taken() > kHighestId) {
+        return refuseBlock(err, text::kSplitBlock);
+    }
+    return refuseBlock(err, tally.lines == 0 ? text::kNothingToSort : text::kFixListed);
+}
+
+// A typed text as a source for the ID rule.
+struct TextSource {
+    std::string_view text;
+    std::size_t at = 0;
+    int peek() const { return at < text.size() ? static_cast<unsigned char>(text[at]) : -1; }
+    void skip() { ++at; }
+};
+
+// The first character of `typed`, from `at` on, that can be in no number:
+// anything but blanks, digits and a sign where a number starts.
+std::optional<std::size_t> firstNoDigit(std::string_view typed, std::size_t at) {
+    for (; at < typed.size(); ++at) {
+        const char c = typed[at];
+        const bool sign = (c == '+' || c == '-') && (at == 0 || isBlank(typed[at - 1]));
+        if (!isBlank(c) && !(c >= '0' && c <= '9') && !sign) {
+            return at;
+        }
+    }
+    return std::nullopt;
+}
+
+// One character of a typed answer, however many bytes it takes in UTF-8.
+std::string_view characterAt(std::string_view typed, std::size_t at) {
+    std::size_t end = at + 1;
+    while (end < typed.size() && (static_cast<unsigned char>(typed[end]) & 0xC0) == 0x80 &&
+           static_cast<unsigned char>(typed[at]) >= 0xC0) {
+        ++end;
+    }
+    return typed.substr(at, end - at);
+}
+
+// Says why a typed starting ID cannot be taken, showing what was typed so
+// that a letter O reads as a letter, not as the zero it looks like.
+void explainAnswer(LineWriter& err, std::string_view typed, bool cut, const StartAnswer& answer,
+                   std::int32_t lines) {
+    err << text::kProgramName;
+    if (answer.kind == StartAnswer::Kind::Empty) {
+        err.line(text::kAnswerEmpty);
+        return;
+    }
+    err << text::kAnswerWas;
+    writeShown(err, typed.substr(0, shared::kRestShown));
+    err << (cut || typed.size() > shared::kRestShown ? shared::kRestCut : std::string_view());
+    switch (answer.kind) {
+        case StartAnswer::Kind::NoNumber: {
+            err << text::kNoWholeNumber;
+            if (!answer.wrongFound) {
+                err.line(text::kDigitsOnly);
+                return;
+            }
+            const std::string_view wrong = characterAt(typed, answer.wrongAt);
+            const char c = wrong.front();
+            if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+                err.line(wrong, text::kIsLetter);
+                return;
+            }
+            err << text::kCharacterBefore;
+            writeShown(err, wrong);
+            err.line(text::kIsNoDigit);
+            return;
+        }
+        case StartAnswer::Kind::OutOfRange:
+            err.line(text::kOutsideRange);
+            return;
+        case StartAnswer::Kind::TooHigh:
+            err.line(text::kTooHighFor, lines, text::kTooHighLines, kHighestId - lines + 1);
+            return;
+        case StartAnswer::Kind::Taken:
+        case StartAnswer::Kind::Empty:
+            break;
+    }
+    err.endLine();
+}
+
+// Asks for the starting ID until an answer fits the block. At a console a
+// wrong answer is explained and the question asked again; from a pipe or a
+// file the explanation ends the run. Nothing at all, the end of input,
+// leaves nothing to take.
+std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& out,
+                                     LineWriter& err, std::int32_t lines) {
+    InputReader input(console.input);
+    const bool typed = sys::isConsole(console.input);
+    for (;;) {
+        out.line(text::kAskStart);
+        std::string answer;
+        bool cut = false;
+        const bool given = mayRead(input) && input.peek() != InputReader::kEnd;
+        if (given) {
+            input.passLine([&](const char* bytes, std::size_t count) {
+                const std::size_t room = kAnswerKept - answer.size();
+                cut = cut || count > room;
+                answer.append(bytes, std::min(count, room));
+                return true;
+            });
+        }
+        out.line();
+        if (input.failureToReport()) {
+            if (input.readError() == EILSEQ) {
+                err.line(text::kInputIsUtf16);
+            }
+            err.line(shared::kInputNotRead);
+            return std::nullopt;
+        }
+        if (!given) {
+            return std::nullopt;
+        }
+        StartAnswer judged = judgeStartAnswer(answer, lines);
+        if (cut && judged.kind != StartAnswer::Kind::NoNumber) {
+            judged = {StartAnswer::Kind::NoNumber, 0, 0, false};
+        }
+        if (judged.kind == StartAnswer::Kind::Taken) {
+            return judged.start;
+        }
+        explainAnswer(err, answer, cut, judged, lines);
+        if (!typed) {
+            return std::nullopt;
+        }
+    }
+}
+
+}  // namespace
+
+StartAnswer judgeStartAnswer(std::string_view typed, std::int32_t lines) {
+    using Kind = StartAnswer::Kind;
+    TextSource source{typed};
+    std::int32_t value = 0;
+    const NumberRead read = readNumber(source, value);
+    if (read == NumberRead::Nothing) {
+        return {Kind::Empty};
+    }
+    const std::size_t numberEnd = source.at;
+    while (isBlank(source.peek())) {
+        source.skip();
+    }
+    if (read == NumberRead::NotANumber || source.at != typed.size()) {
+        const std::optional<std::size_t> wrong =
+            firstNoDigit(typed, read == NumberRead::NotANumber ? 0 : numberEnd);
+        return {Kind::NoNumber, 0, wrong.value_or(0), wrong.has_value()};
+    }
+    if (read == NumberRead::TooLong || !isInIdRange(value)) {
+        return {Kind::OutOfRange, value};
+    }
+    if (static_cast<std::int64_t>(value) + lines - 1 > kHighestId) {
+        return {Kind::TooHigh, value};
+    }
+    return {Kind::Taken, value};
+}
+
+bool isAsChecked(const CheckedBlock& block) {
+    sys::FileStamp open{};
+    sys::FileStamp named{};
+    return sys::stampFile(block.fd, open) && open == block.checked &&
+           sys::stampPath(block.nameHere.c_str(), named) && named == block.checked;
+}
+
+SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
+    LineWriter out(console.output);
+    LineWriter err(console.error);
+    const BlockFile file{text::kProgramName, name, false};
+    const std::string path(name);
+    const BlockDescriptor block(sys::openInputFile(path.c_str()));
+    if (block.fd() < 0) {
+        reportUnreadable(err, file, errno);
+        return refuseBlock(err, text::kBlockNotTaken);
+    }
+
+    // The file is read twice, to check it and then to sort it, holding no
+    // more than a line at a time; only a file on disk reads the same twice,
+    // and a device or FIFO could hold the check up for ever. A file changed
+    // at any moment before the sort is refused; the sort takes no more lines
+    // than the check counted.
+    sys::FileStamp stamp{};
+    if (!sys::isRegularFile(block.fd()) || !sys::stampFile(block.fd(), stamp)) {
+        reportFile(err, file, shared::kReasonFollows, text::kBlockNotOnDisk);
+        return refuseBlock(err, text::kBlockNotTaken);
+    }
+    const BlockCheck check = checkBlock(block.fd(), file, out, err, CheckFor::Renumbrix);
+    switch (check.result) {
+        case BlockCheck::Result::Ready:
+            break;
+        case BlockCheck::Result::LinesListed:
+            return refuseListed(err, check.tally);
+        case BlockCheck::Result::OutputFailed:
+            err.line(shared::kOutputNotWritten);
+            return refuseBlock(err, text::kBlockNotTaken);
+        case BlockCheck::Result::NotRead:
+            return refuseBlock(err, text::kBlockNotTaken);
+    }
+    sys::FileStamp checked{};
+    if (!sys::stampFile(block.fd(), checked) || checked != stamp || !sys::rewindFile(block.fd())) {
+        reportFile(err, file, shared::kReasonFollows, text::kBlockChanged);
+        return refuseBlock(err, text::kBlockNotTaken);
+    }
+
+    // A file dropped on the program does not start it in a folder the user
+    // chose: the results go beside the block.
+    const std::string folder = sys::folderOf(name);
+    if (!sys::changeFolder(folder.c_str())) {
+        reportFile(err, file, text::kCannotEnterFolder, shared::kReasonFollows,
+                   std::strerror(errno));
+        return refuseBlock(err, text::kBlockNotTaken);
+    }
+    CheckedBlock ready{block.fd(), static_cast<std::int32_t>(check.tally.lines), 0, file,
+                       sys::nameInFolder(name), stamp};
+    const std::string current = sys::currentFolder();
+    out.lines(text::kBanner);
+    out << text::kResultsFolder;
+    writeShown(out, current.empty() ? folder : current);
+    out.endLine();
+    out << text::kLinesToSort;
+    writeShown(out, name);
+    out.line(text::kLinesToSortEnd, ready.lines);
+
+    const std::optional<std::int32_t> start = askStart(console, out, err, ready.lines);
+    if (!start) {
+        return refuseBlock(err, text::kNoStartTaken);
+    }
+    if (!isAsChecked(ready)) {
+        reportFile(err, file, shared::kReasonFollows, text::kBlockChangedAtQuestion);
+        return refuseBlock(err, text::kBlockNotTaken);
+    }
+    ready.start = *start;
+    return sortCheckedBlock(console, ready);
+}
+
+SortingEnd refuseSeveralBlocks(const ConsoleStreams& console) {
+    LineWriter err(console.error);
+    err.line(text::kProgramName, text::kSeveralBlocks);
+    return refuseBlock(err, text::kBlockNotTaken);
+}
