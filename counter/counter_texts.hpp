@@ -29,8 +29,9 @@ constexpr std::string_view kHelp =
     "count to declare follows at the end of the input. End the input with\n"
     "Ctrl+Z and Enter (Windows) or Ctrl+D.\n"
     "Given files (tallyrun block.txt, or a file dropped on tallyrun.exe), it\n"
-    "lists each line renumbrix would not take and why, then the count to declare;\n"
-    "give renumbrix the block file once it is ready (renumbrix block.txt).\n"
+    "lists each line renumbrix would not take as it stands (a keyword, a comment,\n"
+    "an ID that runs into other text) and why, then the count to declare; give\n"
+    "renumbrix the block file once it is ready (renumbrix block.txt).\n"
     "A FILE of - is standard input, and -- ends the options. It writes no files.\n"
     "--help, -h or /? (Windows) shows this text, --version the version; any\n"
     "other option is refused.\n";

@@ -36,8 +36,9 @@ HELP_TEXT = (
     "count to declare follows at the end of the input. End the input with",
     "Ctrl+Z and Enter (Windows) or Ctrl+D.",
     "Given files (tallyrun block.txt, or a file dropped on tallyrun.exe), it",
-    "lists each line renumbrix would not take and why, then the count to declare;",
-    "give renumbrix the block file once it is ready (renumbrix block.txt).",
+    "lists each line renumbrix would not take as it stands (a keyword, a comment,",
+    "an ID that runs into other text) and why, then the count to declare; give",
+    "renumbrix the block file once it is ready (renumbrix block.txt).",
     "A FILE of - is standard input, and -- ends the options. It writes no files.",
     "--help, -h or /? (Windows) shows this text, --version the version; any",
     "other option is refused.")
