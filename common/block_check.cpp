@@ -131,15 +131,23 @@ void writeQuoted(LineWriter& out, std::string_view name, std::string_view suffix
 }
 
 // A note on line ends renumbrix would misread, with a command that makes a
-// copy with plain line feeds when the name allows one.
+// copy with plain line feeds when the name allows one, and the copy's name is
+// free: a command never writes through a file or link that is there.
 void writeLineEndNote(LineWriter& out, const BlockFile& file, std::string_view note,
                       std::string_view command) {
     out << note;
     if (fitsInCommand(file)) {
-        out << command;
-        writeQuoted(out, file.name, {});
-        out << shared::kIntoCopy;
-        writeQuoted(out, file.name, shared::kCopySuffix);
+        const std::string copy = std::string(file.name) + std::string(shared::kCopySuffix);
+        if (sys::nameExists(copy.c_str())) {
+            out << shared::kCopyTaken;
+            writeShown(out, copy);
+            out << shared::kCopyTakenEnd;
+        } else {
+            out << command;
+            writeQuoted(out, file.name, {});
+            out << shared::kIntoCopy;
+            writeQuoted(out, file.name, shared::kCopySuffix);
+        }
     }
     out.endLine();
 }

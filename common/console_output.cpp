@@ -1,3 +1,5 @@
+// The output files a run writes: claimed, emptied, closed and released.
+
 #include "common/console_output.hpp"
 
 OutputFile::~OutputFile() {
@@ -9,10 +11,18 @@ OutputFile::~OutputFile() {
 
 OutputFile::Claim OutputFile::claim(const char* name, std::initializer_list<int> mustDiffer,
                                     const OutputFile* sibling) {
-    bool heldElsewhere = false;
-    fd_ = sys::openTextFile(name, heldElsewhere);
-    if (fd_ < 0) {
-        return heldElsewhere ? Claim::InUse : Claim::Refused;
+    fd_ = sys::openTextFile(name, notOwn_);
+    switch (notOwn_) {
+        case sys::NotOwnFile::None:
+            break;
+        case sys::NotOwnFile::HeldElsewhere:
+            return Claim::InUse;
+        case sys::NotOwnFile::Refused:
+            return Claim::Refused;
+        case sys::NotOwnFile::Link:
+        case sys::NotOwnFile::Device:
+        case sys::NotOwnFile::Socket:
+            return Claim::NotOwn;
     }
     bool inUse = !sys::holdExclusively(fd_);
     for (const int other : mustDiffer) {

@@ -17,7 +17,8 @@
 // system as soon as it ends, in one system call, so a person at the console
 // sees it before the program waits, and a file holds every line written so
 // far, whole, even if the process is killed by any signal it can catch: such
-// a signal waits until the line being written to a regular file is complete.
+// a signal waits until the line being written to a file (or a FIFO) is
+// complete.
 // Once a write has failed, nothing more is written: a later line would leave
 // a gap before it.
 class LineWriter {
@@ -30,7 +31,10 @@ public:
     enum class Target { Console, File };
 
     explicit LineWriter(int fd, Target target = Target::Console)
-        : fd_(fd), target_(target), regularFile_(fd >= 0 && sys::isRegularFile(fd)) {}
+        : fd_(fd),
+          target_(target),
+          regularFile_(fd >= 0 && sys::isRegularFile(fd)),
+          holdsSignals_(target == Target::File || regularFile_) {}
 
     LineWriter& operator<<(std::string_view text) {
         // A long piece is given exactly the room it needs with the line
@@ -101,7 +105,7 @@ private:
     // of room.
     void write() {
         const bool shortMeansFull = target_ == Target::File && regularFile_;
-        if (regularFile_) {
+        if (holdsSignals_) {
             sys::holdSignals();
         }
         std::string_view rest = line_;
@@ -122,7 +126,7 @@ private:
                 ++keptLineBreaks_;
             }
         }
-        if (regularFile_) {
+        if (holdsSignals_) {
             sys::releaseSignals();
         }
     }
@@ -130,6 +134,11 @@ private:
     int fd_;
     Target target_;
     bool regularFile_;
+    // The program's own files, FIFOs among them, and a console stream sent
+    // into a file on disk, never get half a line from a signal; a console
+    // stream that a person reads is not held, so that Ctrl+C at a question
+    // ends the program at once.
+    bool holdsSignals_;
     bool failed_ = false;
     std::string line_;
     // The bytes and line breaks of the complete lines written so far.
@@ -153,6 +162,7 @@ public:
         Taken,    // the file is this run's, still holding what it held
         InUse,    // another run or program holds it, or it is the same as another
         Refused,  // it cannot be created
+        NotOwn,   // a link, a device or a socket, left untouched: see notOwn()
     };
 
     // Opens the file, creating it when it is missing, and takes the hold. A
@@ -177,8 +187,12 @@ public:
     // Gives up the hold on a closed file.
     void release();
 
+    // What the name led to when the claim found it no file of the run's own.
+    sys::NotOwnFile notOwn() const { return notOwn_; }
+
 private:
     int fd_ = -1;
+    sys::NotOwnFile notOwn_ = sys::NotOwnFile::None;
     int hold_ = -1;
     LineWriter writer_{-1};
 };

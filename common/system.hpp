@@ -73,11 +73,12 @@ Transfer writeSome(int fd, const char* bytes, std::size_t size);
 // and the only kind whose lines must never be cut by a signal.
 bool isRegularFile(int fd);
 
-// Brackets the writing of one line to a regular file. A signal or console
-// event that would end the program (Ctrl+C, a kill, a hangup not ignored)
-// and arrives in between is held back until the whole line is written, then
-// ends the program as it would have at once; at any other moment it ends the
-// program at once, as usual. Costs no system call.
+// Brackets the writing of one line to a file. A signal or console event
+// that would end the program (Ctrl+C, a kill, a hangup, a timer, any signal
+// whose default is to end it, unless it was ignored at start) and arrives in
+// between is held back until the whole line is written, then ends the
+// program as it would have at once; at any other moment it ends the program
+// at once, as usual. Costs no system call.
 void holdSignals();
 void releaseSignals();
 
@@ -118,14 +119,30 @@ inline bool operator!=(const FileStamp& a, const FileStamp& b) {
     return !(a == b);
 }
 
-// Opens a file for writing in text mode, creating it when it is missing but
-// leaving what it holds, so that nothing is lost before the file is known to
-// be usable. The open never waits: a FIFO that nobody reads fails at once, as
+// What keeps a name from being opened as a file of the program's own.
+enum class NotOwnFile {
+    None,
+    Refused,        // the system refuses: no right, no room, a folder of that name
+    HeldElsewhere,  // another program holds it, or it is a FIFO that nobody reads
+    Link,           // a symbolic link (on Windows any reparse point), never followed
+    Device,         // a device: a terminal, the null device, a disk
+    Socket,
+};
+
+// Opens a file of the program's own for writing in text mode, creating it
+// when it is missing but leaving what it holds, so that nothing is lost
+// before the file is known to be usable. Only a regular file or a FIFO is
+// opened: a link is not followed, even to a file, and a device or socket is
+// left untouched, since a downloaded folder may hold any of them under the
+// name. The open never waits: a FIFO that nobody reads fails at once, as
 // held by whoever may open it for reading later. On Windows no other program
-// may write the file while it stays open. Returns -1 on failure, with
-// `heldElsewhere` telling whether another program's hold on the file was the
-// reason.
-int openTextFile(const char* name, bool& heldElsewhere);
+// may write the file while it stays open. Returns -1 on failure, with `why`
+// telling the reason.
+int openTextFile(const char* name, NotOwnFile& why);
+
+// True when something of that name exists in the folder, in any form: a
+// file, a folder, a link (even one that leads nowhere).
+bool nameExists(const char* name);
 
 // Takes an exclusive hold on a regular file, without waiting, for as long as
 // the descriptor or a duplicate of it stays open. Other programs see it as a

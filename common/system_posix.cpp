@@ -41,8 +41,24 @@ bool isCharacterDevice(int fd) {
     return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode);
 }
 
+// The signals that end the program by default and can be caught, besides
+// the real-time ones: all of them are held back while a line is written.
+// Those that report a fault of the program itself (SIGSEGV, SIGABRT and the
+// like) end it at once, and SIGPIPE and SIGXFSZ are ignored, so that a write
+// fails instead.
+constexpr int kEndingSignals[] = {
+    SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+    SIGPROF, SIGPOLL, SIGXCPU,
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+};
+
 // A signal that would end the program, held back while a line is being
-// written to a regular file; 0 when there is none.
+// written to a file; 0 when there is none.
 volatile std::sig_atomic_t writingLine = 0;
 volatile std::sig_atomic_t heldSignal = 0;
 
@@ -193,26 +209,57 @@ bool stampPath(const char* name, FileStamp& stamp) {
     return true;
 }
 
-int openTextFile(const char* name, bool& heldElsewhere) {
-    // Holds are taken after the open, by holdExclusively.
-    heldElsewhere = false;
+namespace {
+
+// Why an entry of this kind is no file of the program's own to write.
+NotOwnFile notOwn(mode_t mode) {
+    if (S_ISLNK(mode)) {
+        return NotOwnFile::Link;
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return NotOwnFile::Device;
+    }
+    return S_ISSOCK(mode) ? NotOwnFile::Socket : NotOwnFile::None;
+}
+
+}  // namespace
+
+int openTextFile(const char* name, NotOwnFile& why) {
+    // The entry is looked at before it is opened, so that a device is never
+    // opened at all; the open itself follows no link, and what it opened is
+    // looked at again, in case the entry changed in between.
+    struct stat entry;
+    if (::lstat(name, &entry) == 0 && notOwn(entry.st_mode) != NotOwnFile::None) {
+        why = notOwn(entry.st_mode);
+        return -1;
+    }
     int fd;
     do {
-        fd = ::open(name, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+        fd = ::open(name, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         // A FIFO without a reader: whoever opens it for reading later would
         // meet this run's lines, so it counts as taken.
-        heldElsewhere = errno == ENXIO;
+        why = errno == ENXIO ? NotOwnFile::HeldElsewhere
+              : errno == ELOOP ? NotOwnFile::Link
+                               : NotOwnFile::Refused;
         return -1;
     }
+    struct stat opened;
+    why = ::fstat(fd, &opened) != 0 ? NotOwnFile::Refused : notOwn(opened.st_mode);
     // Non-blocking only for the open itself; writes wait as usual.
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+    if (why != NotOwnFile::None || flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        why = why == NotOwnFile::None ? NotOwnFile::Refused : why;
         ::close(fd);
         return -1;
     }
     return fd;
+}
+
+bool nameExists(const char* name) {
+    struct stat entry;
+    return ::lstat(name, &entry) == 0;
 }
 
 bool holdExclusively(int fd) {
@@ -297,7 +344,10 @@ MissingStreams prepareConsole() {
     }
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
-    for (const int signal : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) {
+    for (const int signal : kEndingSignals) {
+        holdBackWhileWriting(signal);
+    }
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
         holdBackWhileWriting(signal);
     }
     return {missing[STDIN_FILENO], missing[STDOUT_FILENO], missing[STDERR_FILENO]};

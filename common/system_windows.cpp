@@ -161,21 +161,37 @@ bool stampPath(const char* name, FileStamp& stamp) {
     return stamped;
 }
 
-int openTextFile(const char* name, bool& heldElsewhere) {
+int openTextFile(const char* name, NotOwnFile& why) {
     // Other programs may read the file while it is open, but not write it: a
     // second run in the same folder is refused instead of overwriting this
-    // one's lines. The handle is not inherited by programs started later.
-    const HANDLE handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    heldElsewhere = handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+    // one's lines. A link (any reparse point) is opened as itself, never as
+    // what it leads to, and then refused. The handle is not inherited by
+    // programs started later.
+    const HANDLE handle =
+        CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        why = GetLastError() == ERROR_SHARING_VIOLATION ? NotOwnFile::HeldElsewhere
+                                                        : NotOwnFile::Refused;
         return -1;
     }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+    BY_HANDLE_FILE_INFORMATION info;
+    why = !isDiskFile(handle)                             ? NotOwnFile::Device
+          : !GetFileInformationByHandle(handle, &info)    ? NotOwnFile::Refused
+          : info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? NotOwnFile::Link
+                                                                 : NotOwnFile::None;
+    const int fd = why == NotOwnFile::None
+                       ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT)
+                       : -1;
     if (fd < 0) {
+        why = why == NotOwnFile::None ? NotOwnFile::Refused : why;
         CloseHandle(handle);
     }
     return fd;
+}
+
+bool nameExists(const char* name) {
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool holdExclusively(int) {

@@ -61,17 +61,23 @@ constexpr std::string_view kTooManyLines =
 // Notes on line ends that renumbrix would read otherwise than the editor
 // shows them, each with a command, quoted for a POSIX shell, that makes a
 // copy with plain line feeds, where there is such a shell and the name can
-// be written in a command.
+// be written in a command. The shell's noclobber (set -C) makes the command
+// refuse to write through a name that appears after the check.
 constexpr std::string_view kCrLfNote =
     "Its lines end in CR LF (Windows line ends), and renumbrix on Linux keeps each CR at the "
     "end of its entry.";
-constexpr std::string_view kCrLfCommand = " A copy without them: sed 's/\\r$//' < ";
+constexpr std::string_view kCrLfCommand = " A copy without them: set -C; sed 's/\\r$//' < ";
 constexpr std::string_view kCrNote =
     "Its lines end in CR alone (old Mac line ends), which renumbrix does not take for line "
     "breaks.";
-constexpr std::string_view kCrCommand = " A copy with line feeds: tr '\\r' '\\n' < ";
+constexpr std::string_view kCrCommand = " A copy with line feeds: set -C; tr '\\r' '\\n' < ";
 constexpr std::string_view kIntoCopy = " > ";
 constexpr std::string_view kCopySuffix = ".lf";
+// Instead of the command where the copy's name is taken: in any form, since
+// a link there would send the copy elsewhere, or into the block itself.
+constexpr std::string_view kCopyTaken = " A copy would go to ";
+constexpr std::string_view kCopyTakenEnd =
+    ", which is there already: move it away, then check again for the command.";
 constexpr std::string_view kQuote = "'";
 constexpr std::string_view kQuotedQuote = "'\\''";
 // After the program's name and the file's.

@@ -102,6 +102,13 @@ constexpr std::string_view kIdeCreated = "Created Sorted.ide file";
 constexpr std::string_view kIdeNotCreated = "Unable to create Sorted.ide file";
 constexpr std::string_view kLogCreated = "Created Sorted.log file";
 constexpr std::string_view kLogNotCreated = "Unable to create sorted.log file";
+// Follows either of the two above when the name leads to no file of the
+// run's own: "it is a link; renumbrix writes only a file of its own".
+constexpr std::string_view kItIs = "it is a ";
+constexpr std::string_view kLink = "link";
+constexpr std::string_view kDevice = "device";
+constexpr std::string_view kSocket = "socket";
+constexpr std::string_view kOwnFilesOnly = "; renumbrix writes only a file of its own";
 constexpr std::string_view kIdeNotWritten = "Unable to write Sorted.ide file";
 constexpr std::string_view kLogNotWritten = "Unable to write Sorted.log file";
 // Shown on the console at the close, and recorded in the log's closing group.

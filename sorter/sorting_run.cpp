@@ -254,9 +254,24 @@ SortingEnd closeRun(Run& run) {
 }
 
 // A file that cannot be created ends the run at once, leaving what was
-// written so far.
-SortingEnd endRefused(Run& run, std::string_view complaint) {
+// written so far. A name that leads to no file of the run's own says what it
+// is instead.
+SortingEnd endRefused(Run& run, std::string_view complaint, const OutputFile* notOwn = nullptr) {
     run.err.line(complaint);
+    if (notOwn != nullptr) {
+        std::string_view kind = text::kSocket;
+        switch (notOwn->notOwn()) {
+            case sys::NotOwnFile::Link:
+                kind = text::kLink;
+                break;
+            case sys::NotOwnFile::Device:
+                kind = text::kDevice;
+                break;
+            default:
+                break;
+        }
+        run.err.line(text::kItIs, kind, text::kOwnFilesOnly);
+    }
     return {kExitFailure, false};
 }
 
@@ -270,15 +285,19 @@ SortingEnd endEarly(Run& run, std::string_view complaint) {
 
 // Claims both files before either is emptied, so that a run refused one of
 // them because it is in use (another run still holds it, or the console
-// reads or writes it) changes neither; then gives Sorted.ide its header and
+// reads or writes it) or no file of its own (a link, a device) changes
+// neither; then gives Sorted.ide its header and
 // Sorted.log its own. Returns how the run ended when it cannot go on.
 std::optional<SortingEnd> openFiles(Run& run) {
-    if (openSortedIde(run) != OutputFile::Claim::Taken) {
-        return endRefused(run, text::kIdeNotCreated);
+    const OutputFile::Claim ide = openSortedIde(run);
+    if (ide != OutputFile::Claim::Taken) {
+        return endRefused(run, text::kIdeNotCreated,
+                          ide == OutputFile::Claim::NotOwn ? &run.ide : nullptr);
     }
     const OutputFile::Claim log = openSortingLog(run);
-    if (log == OutputFile::Claim::InUse) {
-        return endRefused(run, text::kLogNotCreated);
+    if (log == OutputFile::Claim::InUse || log == OutputFile::Claim::NotOwn) {
+        return endRefused(run, text::kLogNotCreated,
+                          log == OutputFile::Claim::NotOwn ? &run.log : nullptr);
     }
     if (!run.ide.truncate()) {
         return endRefused(run, text::kIdeNotCreated);

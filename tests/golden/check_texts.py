@@ -18,11 +18,11 @@ NOT_UTF16 = (' is saved as UTF-16 ("Unicode"), which renumbrix cannot read: save
              'ANSI (Notepad: Save As, Encoding)')
 CR_LF = ("Its lines end in CR LF (Windows line ends), and renumbrix on Linux keeps each CR at the "
          "end of its entry.")
-CR_LF_COPY = " A copy without them: sed 's/\\r$//' < "
+CR_LF_COPY = " A copy without them: set -C; sed 's/\\r$//' < "
 CR_NOTE = CR_LF + CR_LF_COPY + "'crlf.txt' > 'crlf.txt.lf'"
 CR_ALONE = ("Its lines end in CR alone (old Mac line ends), which renumbrix does not take for line "
             "breaks.")
-CR_ALONE_COPY = " A copy with line feeds: tr '\\r' '\\n' < "
+CR_ALONE_COPY = " A copy with line feeds: set -C; tr '\\r' '\\n' < "
 
 
 def runs_on(taken, kept):

@@ -122,6 +122,21 @@ def copy_made(name, content):
     return check
 
 
+def link_made_before_paste(link_to):
+    """The copy's name is free at the check; a link is made there before the note's command is
+    pasted: run by sh, the command changes neither what the link leads to nor the block."""
+    def check(work, stdout):
+        command = stdout.split(b" A copy ")[1].split(b": ", 1)[1].split(b"\n")[0]
+        (work / "other.txt").write_bytes(b"other\n")
+        (work / "crlf.txt.lf").symlink_to(link_to)
+        before = {name: (work / name).read_bytes() for name in ("other.txt", "crlf.txt")}
+        subprocess.run(["sh", "-c", command], cwd=work, check=False, timeout=10,
+                       stderr=subprocess.DEVNULL)
+        after = {name: (work / name).read_bytes() for name in before}
+        return None if after == before else f"the command {command!r} wrote through the link"
+    return check
+
+
 def crlf_named(name):
     """A CR LF block under a name a shell would misread unquoted: the note quotes it, and its
     command makes the right copy and nothing else."""
@@ -338,6 +353,34 @@ Ready as it stands. Count to declare: 3
          Outcome(text("crlf.txt:", "2: 151, b<CR>x" + CR_INSIDE, CR_NOTE, MEND), b"", 1),
          args=("crlf.txt",), setup=files(crlf_txt=b"150, a\r\n151, b\rx\r\n152, c\r\n"),
          not_under_wine="the Windows program reads CR LF as a line break"),
+    # Nothing a downloaded pack holds makes a command write elsewhere, or acts on the terminal.
+    *(Case(f"the copy's name taken by {what}: no command", b"",
+           Outcome(text("crlf.txt:", CR_LF + " A copy would go to crlf.txt.lf, which is there "
+                        "already: move it away, then check again for the command.", READY % 2),
+                   b"", 0), args=("crlf.txt",),
+           setup=lambda work, make=make: (files(crlf_txt=b"150, a\r\n151, b\r\n")(work),
+                                          make(work / "crlf.txt.lf")),
+           not_under_wine="only a POSIX shell reads the command")
+      for what, make in (("a link to another file", lambda path: path.symlink_to("other.txt")),
+                         ("a link to the block", lambda path: path.symlink_to("crlf.txt")),
+                         ("a link that leads nowhere", lambda path: path.symlink_to("gone")),
+                         ("a file", lambda path: path.write_bytes(b"x\n")))),
+    *(Case(f"a link to {what} made before the command is pasted is not written through", b"",
+           Outcome(None, b"", 0), args=("crlf.txt",),
+           setup=files(crlf_txt=b"150, a\r\n151, b\r\n"), after=link_made_before_paste(target),
+           not_under_wine="only a POSIX shell reads the command")
+      for what, target in (("another file", "other.txt"), ("the block", "crlf.txt"))),
+    Case("an unknown option is shown safely", b"",
+         Outcome(b"", text('tallyrun: unknown option "-<ESC>]2;owned<BEL><ESC>[2J<CR><DEL>x.txt"; '
+                           "see tallyrun --help"), 2),
+         args=("-\x1b]2;owned\x07\x1b[2J\r\x7fx.txt",),
+         not_under_wine="Wine passes no control bytes in arguments"),
+    Case("a hangup ignored at start, as nohup leaves it, stays ignored", b"",
+         Outcome(None, b"", 1, {"out.txt": text("bad.txt:", "2: objs" + KEYWORD, "3: end" + KEYWORD,
+                                                REMOVE % 1)}),
+         args=("bad.txt",), setup=files(bad_txt=b"150, a\nobjs\nend\n"),
+         stage=Stage(stdout=into("out.txt"), library={"STAGE_PAUSE_IN": "out.txt:2"},
+                     signal=signal.SIGHUP, ignored=(signal.SIGHUP,))),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),

@@ -10,6 +10,8 @@ by hand what every line reads as: its ID, and its extension or rejection.
 import fcntl
 import os
 import signal
+import socket
+import stat
 import sys
 import threading
 import time
@@ -183,10 +185,6 @@ def folder_named(name):
     return lambda work: (work / name).mkdir()
 
 
-def link_to_full_device(name):
-    return lambda work: (work / name).symlink_to("/dev/full")
-
-
 def read_only_file(name):
     def setup(work: Path):
         (work / name).write_bytes(b"write-protected\n")
@@ -271,21 +269,10 @@ def cannot_lock(name):
     return attempt
 
 
-def unshrinkable(name, content):
-    """`name` leads to a file holding `content` that cannot be made shorter (a memfd sealed
-    against shrinking, reached through /proc)."""
-    def setup(work: Path):
-        fd = os.memfd_create("sealed", os.MFD_ALLOW_SEALING)
-        os.write(fd, content)
-        fcntl.fcntl(fd, fcntl.F_ADD_SEALS, fcntl.F_SEAL_SHRINK)
-        HELD_LOCKS.append(fd)
-        (work / name).symlink_to(f"/proc/{os.getpid()}/fd/{fd}")
-    return setup
-
-
-def unknown_option(name, stdin, argument, args=None, **options):
-    """The option `argument` is refused before anything is read or touched."""
-    refusal = text(f'renumbrix: unknown option "{argument}"; see renumbrix --help')
+def unknown_option(name, stdin, argument, args=None, shown=None, **options):
+    """The option `argument` is refused before anything is read or touched, and shown as
+    `shown`."""
+    refusal = text(f'renumbrix: unknown option "{shown or argument}"; see renumbrix --help')
     return Case(name, stdin, Outcome(b"", refusal, 1, EARLIER_FILES), setup=earlier_run_files,
                 args=args or (argument,), **options)
 
@@ -608,7 +595,11 @@ TWENTY_LOG = completed(20, 400, TWENTY).files["Sorted.log"]
 LONG_TWO_LINES = b"2\n400\n150" + LONG_LINE + b"\n151, b\n"
 FIFO_IDE = DrainedFifo("Sorted.ide", completed(2, 400, [accepted(150, LONG_LINE),
                                                          accepted(151, ", b")]).files["Sorted.ide"])
+FIFO_HALF = DrainedFifo("Sorted.ide", IDE_HEADER + b"400" + LONG_LINE + b"\n")
 RECORD_LOCKS = "Windows programs meet share modes, not POSIX record locks"
+# Every write of the file fails, as on a full disk.
+FULL_IDE = "Sorted.ide:0:1000000"
+FULL_LOG = "Sorted.log:0:1000000"
 KILOBYTE_LINE = ", " + "x" * 1022
 # Enough bytes through each file that a line buffer never cleared outgrows the memory limit.
 MANY_LONG_LINES = 20000
@@ -627,6 +618,48 @@ def failing_third_console_write():
     banner = BANNER.split(b"\n")
     third = banner[2] + b"\n"
     return banner[0] + b"\n" + banner[1] + b"\n" + third[:len(third) // 2]
+
+
+LINK_REASON = "it is a %s; renumbrix writes only a file of its own"
+
+
+def bound_socket(work, path):
+    """A socket file, as a program listening on it leaves behind."""
+    listener = socket.socket(socket.AF_UNIX)
+    listener.bind(str(path))
+    listener.close()
+
+
+def not_own(what, make, kind, kept=None, **options):
+    """`Sorted.ide`, then `Sorted.log`, is `what` beside a ready block file in a folder of a
+    pack, and in the current folder of the classic run: refused, with the reason, before
+    anything is emptied; whatever it leads to stays as it was, and it stays what it is. A
+    refused log comes after Sorted.ide was claimed, and so created, but not emptied."""
+    cases = []
+    for name, complaint in (("Sorted.ide", "Unable to create Sorted.ide file"),
+                            ("Sorted.log", "Unable to create sorted.log file")):
+        for place in ("pack/", ""):
+            def setup(work, name=name, place=place):
+                (work / "pack").mkdir(exist_ok=True)
+                (work / "pack/block.txt").write_bytes(b"150, a\n")
+                make(work, work / place / name)
+
+            def same_kind(work, stdout, path=place + name):
+                test = {"link": stat.S_ISLNK, "device": stat.S_ISCHR, "socket": stat.S_ISSOCK}
+                is_still = test[kind](os.lstat(work / path).st_mode)
+                return None if is_still else f"{path} is no longer a {kind}"
+
+            files = ({f"{place}Sorted.ide": b""} if name == "Sorted.log"
+                     else {f"{place}Sorted.log": ABSENT})
+            cases.append(Case(
+                f"{name} {what} is refused{' beside a block file' if place else ''}",
+                b"400\n" if place else TWO_LINE_INPUT,
+                Outcome(asked(1, "pack/block.txt", "pack") if place else BANNER,
+                        text(complaint, LINK_REASON % kind), 1, dict(files, **(kept or {}))),
+                args=("pack/block.txt",) if place else (), setup=setup, after=same_kind,
+                not_under_wine="Wine takes a Unix link, device or socket for what it leads to",
+                **options))
+    return cases
 
 
 def with_files(run, files):
@@ -671,6 +704,10 @@ CASES = [
     unknown_option("an unknown option after a file name", TWO_LINE_INPUT, "--hlep",
                    args=("block.txt", "--hlep")),
     unknown_option("a lone hyphen", TWO_LINE_INPUT, "-"),
+    unknown_option("an unknown option is shown safely", TWO_LINE_INPUT,
+                   "-\x1b]2;owned\x07\x1b[2J\rx\x9b\u202e.txt",
+                   shown="-<ESC>]2;owned<BEL><ESC>[2J<CR>x<U+009B><U+202E>.txt",
+                   not_under_wine="Wine passes no control bytes in arguments"),
     unknown_option("an option of the Windows form", TWO_LINE_INPUT, "/x",
                    not_natively="only Windows programs take /-options"),
 
@@ -756,11 +793,11 @@ CASES = [
          setup=folder_named("Sorted.log")),
     Case("disk full under Sorted.ide", TWO_LINE_INPUT,
          completed(2, 400, [accepted(150, CHAIR), accepted(151, ", table, tabletxd, 100, 0")],
-                   ide=UNCHECKED, ide_written=False), setup=link_to_full_device("Sorted.ide")),
+                   ide=b"", ide_written=False), stage=Stage(library={"STAGE_FAIL": FULL_IDE})),
     Case("disk full under Sorted.log", TWO_LINE_INPUT,
          Outcome(TWO_LINE_STDOUT, TWO_LINE_STDERR + text("Unable to write Sorted.log file"), 1,
-                 {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": UNCHECKED}),
-         setup=link_to_full_device("Sorted.log")),
+                 {"Sorted.ide": TWO_LINE_IDE, "Sorted.log": b""}),
+         stage=Stage(library={"STAGE_FAIL": FULL_LOG})),
 
     Case("Sorted.ide read-only", TWO_LINE_INPUT, refused("Sorted.ide"),
          setup=read_only_file("Sorted.ide"), stage=Stage(unprivileged=True)),
@@ -779,9 +816,8 @@ CASES = [
          Outcome(TWO_LINE_STDOUT,
                  TWO_LINE_STDERR + text("Unable to write Sorted.ide file",
                                         "Unable to write Sorted.log file"), 1,
-                 {"Sorted.ide": UNCHECKED, "Sorted.log": UNCHECKED}),
-         setup=lambda work: [link_to_full_device(name)(work) for name in ("Sorted.ide",
-                                                                          "Sorted.log")]),
+                 {"Sorted.ide": b"", "Sorted.log": b""}),
+         stage=Stage(library={"STAGE_FAIL": FULL_IDE + "," + FULL_LOG})),
 
     # Hostile input.
     Case("a UTF-8 byte-order mark before the count is passed over",
@@ -855,7 +891,7 @@ CASES = [
                      second_run=invalid_count(0))),
     Case("Sorted.ide that cannot be emptied is refused and kept", TWO_LINE_INPUT,
          refused("Sorted.ide").but(files={"Sorted.ide": unchanged(EARLIER), "Sorted.log": b""}),
-         setup=unshrinkable("Sorted.ide", EARLIER), not_under_wine="a sealed memfd is Linux's"),
+         setup=holding("Sorted.ide", EARLIER), stage=Stage(library={"STAGE_CUT_FAIL": "Sorted.ide"})),
     Case("Sorted.ide takes half a write, then writes again: it ends before that line", TWENTY_LINES,
          completed(20, 400, TWENTY, ide_written=False,
                    ide=IDE_HEADER + text("400" + CHAIR, "401" + CHAIR)),
@@ -932,8 +968,10 @@ CASES = [
     console_in("standard input is Sorted.log", TWO_LINE_INPUT, "Sorted.log", "stdin"),
     console_in("standard output is Sorted.log", TWO_LINE_INPUT, "Sorted.log", "stdout"),
     console_in("standard error is Sorted.log", TWO_LINE_INPUT, "Sorted.log", "stderr"),
-    Case("Sorted.log a link to Sorted.ide", TWO_LINE_INPUT,
-         refused("Sorted.log", ide=b"", in_use=True), setup=linked("Sorted.log", "Sorted.ide")),
+    Case("Sorted.log a hard link to Sorted.ide", TWO_LINE_INPUT,
+         refused("Sorted.log", ide=unchanged(EARLIER), in_use=True),
+         setup=lambda work: (holding("Sorted.ide", EARLIER)(work),
+                             os.link(work / "Sorted.ide", work / "Sorted.log"))),
     Case("Sorted.ide a FIFO takes the rest of a short write", LONG_TWO_LINES,
          completed(2, 400,
                    [accepted(150, LONG_LINE),
@@ -941,7 +979,35 @@ CASES = [
          setup=FIFO_IDE.setup, after=FIFO_IDE.check,
          stage=Stage(library={"STAGE_FAIL": "Sorted.ide:3:1"})),
 
+    # A downloaded pack's names lead nowhere but to files of the run's own.
+    *not_own("a link to a file outside", lambda work, path: (
+        (work / "home").mkdir(exist_ok=True), (work / "home/.bashrc").write_bytes(EARLIER),
+        path.symlink_to(os.path.relpath(work / "home/.bashrc", path.parent))),
+        "link", {"home/.bashrc": unchanged(EARLIER)}),
+    *not_own("a link that leads nowhere", lambda work, path: path.symlink_to("missing-target"),
+             "link", {"missing-target": ABSENT, "pack/missing-target": ABSENT}),
+    *not_own("a link to the null device", lambda work, path: path.symlink_to("/dev/null"), "link"),
+    *not_own("a device node", lambda work, path: os.mknod(path, stat.S_IFCHR | 0o666,
+                                                          os.makedev(1, 3)), "device",
+             not_natively=None if os.geteuid() == 0 else "making a device node needs root"),
+    *not_own("a socket", bound_socket, "socket"),
+
     # No signal that ends the run cuts a line of a file in two.
+    *(Case(f"{name} while a long line goes to Sorted.ide: the line is finished first",
+           LONG_TWO_LINES,
+           Outcome(None, CREATED, -number, {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n",
+                                            "Sorted.log": LOG_HEADER}),
+           stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"}, signal=number))
+      for name, number in (("SIGUSR1", signal.SIGUSR1), ("SIGALRM", signal.SIGALRM),
+                           ("a real-time signal", signal.SIGRTMIN + 3))),
+    Case("a signal ignored at start stays ignored", LONG_TWO_LINES,
+         completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")]),
+         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"}, signal=signal.SIGUSR1,
+                     ignored=(signal.SIGUSR1,))),
+    Case("SIGTERM while a long line goes to a FIFO: its reader gets whole lines", LONG_TWO_LINES,
+         Outcome(None, CREATED, -signal.SIGTERM, {"Sorted.ide": UNCHECKED, "Sorted.log": LOG_HEADER}),
+         setup=FIFO_HALF.setup, after=FIFO_HALF.check,
+         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"}, signal=signal.SIGTERM)),
     Case("SIGTERM while a long line goes to Sorted.ide: the line is finished first", LONG_TWO_LINES,
          Outcome(None, CREATED, -signal.SIGTERM,
                  {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n", "Sorted.log": LOG_HEADER}),

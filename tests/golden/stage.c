@@ -5,11 +5,12 @@
  * STAGE_PAUSE_AT=text, STAGE_MARK=path
  *     The write to standard output that starts with `text` waits: the file
  *     `path` is created, and the write goes ahead once it has been removed.
- * STAGE_FAIL=name:first:count
+ * STAGE_FAIL=name:first:count[,name:first:count...]
  *     Writes to the file `name` of the working folder, counted from 1: write
  *     number `first` takes half of its bytes, as on a disk that has just
  *     filled, the `count` - 1 after it fail with ENOSPC, and later ones go
- *     through again, as once space has been freed.
+ *     through again, as once space has been freed. A `first` of 0 fails
+ *     every write of the first `count` - 1: a full disk. Up to four files.
  * STAGE_PAUSE_IN=name:number, STAGE_MARK=path
  *     Write number `number` to the file `name` (counted as above) writes half
  *     of its bytes, then waits inside the call as STAGE_PAUSE_AT does, then
@@ -17,6 +18,9 @@
  * STAGE_READ_FAIL=name:number
  *     Read number `number` from the file `name` of the working folder fails
  *     with EIO, as a disk that cannot give a block back.
+ * STAGE_CUT_FAIL=name
+ *     Every ftruncate of the file `name` of the working folder fails with
+ *     EPERM, as for a file that may only grow.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -29,7 +33,6 @@
 #include <time.h>
 #include <unistd.h>
 
-static long writesToFile;
 static long writesToPausedFile;
 static long readsFromFile;
 
@@ -80,20 +83,28 @@ static int pausesInside(int fd) {
     return ++writesToPausedFile == number;
 }
 
-/* What the staged failure does to this write: 0 nothing, 1 half, 2 fail. */
+/* What the staged failure does to this write: 0 nothing, 1 half, 2 fail.
+   Each of the files named, separated by commas, counts its own writes. */
 static int failure(int fd) {
+    static long writes[4];
     const char *setting = getenv("STAGE_FAIL");
-    char name[256];
-    long first, count;
-    if (setting == NULL || sscanf(setting, "%255[^:]:%ld:%ld", name, &first, &count) != 3 ||
-        !isFileNamed(fd, name)) {
-        return 0;
+    for (int entry = 0; setting != NULL && entry < 4; ++entry) {
+        char name[256];
+        long first, count;
+        if (sscanf(setting, "%255[^:]:%ld:%ld", name, &first, &count) != 3) {
+            return 0;
+        }
+        if (isFileNamed(fd, name)) {
+            long number = ++writes[entry];
+            if (number == first) {
+                return 1;
+            }
+            return number > first && number < first + count ? 2 : 0;
+        }
+        setting = strchr(setting, ',');
+        setting = setting != NULL ? setting + 1 : NULL;
     }
-    long number = ++writesToFile;
-    if (number == first) {
-        return 1;
-    }
-    return number > first && number < first + count ? 2 : 0;
+    return 0;
 }
 
 static ssize_t realWrite(int fd, const void *data, size_t size) {
@@ -185,4 +196,17 @@ ssize_t read(int fd, void *data, size_t size) {
         return -1;
     }
     return real(fd, data, size);
+}
+
+int ftruncate(int fd, off_t length) {
+    static int (*real)(int, off_t);
+    if (real == NULL) {
+        real = (int (*)(int, off_t))dlsym(RTLD_NEXT, "ftruncate");
+    }
+    const char *name = getenv("STAGE_CUT_FAIL");
+    if (name != NULL && isFileNamed(fd, name)) {
+        errno = EPERM;
+        return -1;
+    }
+    return real(fd, length);
 }

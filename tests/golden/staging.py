@@ -9,12 +9,13 @@ import fcntl
 import os
 import resource
 import shutil
+import signal
 import subprocess
 import threading
 import time
 from dataclasses import dataclass
 from pathlib import Path
-from typing import Callable, Dict, Iterable, Optional
+from typing import Callable, Dict, Iterable, Optional, Tuple
 
 from harness import Outcome, Skipped, Streamed, compare, first_difference, set_up_child
 
@@ -68,6 +69,8 @@ class Stage:
     during_pause: Optional[Callable[[Path], Optional[str]]] = None  # or this is done then,
                                             # given the folder: a problem, or None
     argv0: Optional[str] = None             # the name the program is started under
+    ignored: Tuple[int, ...] = ()           # signals the program starts with ignored, as nohup
+                                            # leaves SIGHUP
 
     def modes(self):
         return (self.stdin, self.stdout, self.stderr)
@@ -128,6 +131,8 @@ class Stage:
     def run_once(self, program, case, platform, work, scratch):
         def prepare_child():
             set_up_child()
+            for number in self.ignored:
+                signal.signal(number, signal.SIG_IGN)
             for fd, mode in enumerate(self.modes()):
                 if mode == In.CLOSED:
                     os.close(fd)
