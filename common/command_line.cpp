@@ -16,14 +16,14 @@ bool isHelpOption(std::string_view argument) {
 
 }  // namespace
 
-CommandLine readCommandLine(int argc, char* argv[], const ProgramInfo& program,
+CommandLine readCommandLine(const std::vector<std::string>& arguments, const ProgramInfo& program,
                             const sys::MissingStreams& missing) {
     CommandLine line;
     bool help = false;
     bool version = false;
     bool optionsEnded = false;
-    for (int index = 1; index < argc; ++index) {
-        const std::string_view argument = argv[index];
+    for (std::size_t index = 1; index < arguments.size(); ++index) {
+        const std::string_view argument = arguments[index];
         if (optionsEnded || !sys::looksLikeOption(argument) ||
             (argument == "-" && program.readsStandardInputAsFile)) {
             line.operands.push_back(argument);

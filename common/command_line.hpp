@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,5 +35,7 @@ struct CommandLine {
 // on standard output: status 0, or 1 when the answer could not be written,
 // standard output missing included. "--" ends the options: every argument
 // after it is an operand.
-CommandLine readCommandLine(int argc, char* argv[], const ProgramInfo& program,
+// `arguments` hold the program's name first (sys::commandLineArguments),
+// and must outlive the operands.
+CommandLine readCommandLine(const std::vector<std::string>& arguments, const ProgramInfo& program,
                             const sys::MissingStreams& missing);

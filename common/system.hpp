@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Everything both programs ask of the operating system: the descriptor
 // calls, the signals, and what each system's users expect of a console
@@ -11,7 +12,9 @@
 // (system_posix.cpp, system_windows.cpp), chosen by the build. On Windows
 // reads and writes go through the runtime's text mode, which turns CR LF into
 // LF on input and LF into CR LF on output; the programs never add or strip a
-// CR themselves.
+// CR themselves. Names are UTF-8 inside the programs on every system; on
+// Windows they reach the system as UTF-16, and text written to a console
+// reaches it as characters.
 //
 // What every implementation promises:
 // - A call interrupted by a signal is made again; it never fails for that.
@@ -186,6 +189,11 @@ std::string folderOf(std::string_view path);
 std::string nameInFolder(std::string_view path);
 
 // --- The console window and the command line.
+
+// The program's arguments, its name first, as UTF-8 on Windows, where the
+// system holds them as UTF-16 and `argv` only in the user's code page, and
+// as the bytes given elsewhere.
+std::vector<std::string> commandLineArguments(int argc, char* argv[]);
 
 // True when `argument` has the form of an option on this system: it starts
 // with '-', or on Windows with '/' as well. Elsewhere "/x" is a path.

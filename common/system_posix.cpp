@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <string>
+#include <vector>
 
 #include "common/system.hpp"
 
@@ -378,6 +380,10 @@ bool hasPosixShell() {
 
 bool isConsole(int fd) {
     return ::isatty(fd) == 1;
+}
+
+std::vector<std::string> commandLineArguments(int argc, char* argv[]) {
+    return {argv, argv + argc};
 }
 
 bool showsStrayBytesAsCodePage() {

@@ -1,15 +1,16 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <direct.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "common/system.hpp"
 
@@ -26,6 +27,59 @@ HANDLE handleOf(int fd) {
 
 bool isDiskFile(HANDLE handle) {
     return GetFileType(handle) == FILE_TYPE_DISK;
+}
+
+// Names travel inside the programs as UTF-8 and reach the system as UTF-16,
+// so that a name in any script Windows can hold works, whatever the user's
+// code page.
+std::wstring wide(const char* utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring text(length > 0 ? static_cast<std::size_t>(length) : 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), length);
+    text.resize(text.size() - 1);
+    return text;
+}
+
+std::string utf8(const wchar_t* text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(length > 0 ? static_cast<std::size_t>(length) : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), length, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+// Text for a console, as the characters it stands for: UTF-8 where the bytes
+// are UTF-8, and otherwise what the system's code page makes of them, as
+// Notepad reads an "ANSI" file. A line break is a CR LF, as text mode
+// writes it, and no control character but those of a line reaches the
+// console: a byte the code page leaves undefined is shown as a mark.
+std::wstring consoleText(const char* bytes, std::size_t size) {
+    const int length = static_cast<int>(size);
+    UINT codePage = CP_UTF8;
+    int count = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, length, nullptr, 0);
+    if (count == 0 && size > 0) {
+        codePage = CP_ACP;
+        count = MultiByteToWideChar(codePage, 0, bytes, length, nullptr, 0);
+    }
+    std::wstring characters(static_cast<std::size_t>(count), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes, length, characters.data(), count);
+    std::wstring text;
+    text.reserve(characters.size() + 2);
+    for (const wchar_t c : characters) {
+        if (c == L'\n') {
+            text += L"\r\n";
+        } else if ((c < 0x20 && c != L'\t' && c != L'\r') || (c >= 0x7F && c <= 0x9F)) {
+            text += L'\uFFFD';
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+bool isConsoleHandle(HANDLE handle) {
+    DWORD mode;
+    return GetConsoleMode(handle, &mode);
 }
 
 // Set once the console window has been closed: from then on input has ended.
@@ -102,16 +156,34 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
 
 Transfer writeSome(int fd, const char* bytes, std::size_t size) {
     const std::size_t offered = std::min(size, kMaxTransfer);
+    const HANDLE handle = handleOf(fd);
+    if (offered > 0 && isConsoleHandle(handle)) {
+        // A console shows characters, not bytes: written as such, a line of
+        // UTF-8 reads as written whatever the console's code page.
+        const std::wstring text = consoleText(bytes, offered);
+        std::size_t done = 0;
+        DWORD count = 0;
+        while (done < text.size() &&
+               WriteConsoleW(handle, text.data() + done,
+                             static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1 << 15)),
+                             &count, nullptr) &&
+               count > 0) {
+            done += count;
+        }
+        return {offered, done == text.size() ? offered : 0};
+    }
     const int written = _write(fd, bytes, static_cast<unsigned>(offered));
     return {offered, written > 0 ? static_cast<std::size_t>(written) : 0};
 }
 
 int openInputFile(const char* name) {
-    const int fd = _open(name, _O_RDONLY | _O_TEXT | _O_NOINHERIT);
+    const std::wstring path = wide(name);
+    const int fd = _wopen(path.c_str(), _O_RDONLY | _O_TEXT | _O_NOINHERIT);
     // Windows refuses to open a folder as a file at all, and says only that
     // access was denied.
-    struct _stat64 info;
-    if (fd < 0 && errno == EACCES && _stat64(name, &info) == 0 && (info.st_mode & _S_IFDIR)) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (fd < 0 && errno == EACCES && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         errno = EISDIR;
     }
     return fd;
@@ -151,7 +223,8 @@ bool stampFile(int fd, FileStamp& stamp) {
 
 bool stampPath(const char* name, FileStamp& stamp) {
     const HANDLE handle =
-        CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(wide(name).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
@@ -168,7 +241,7 @@ int openTextFile(const char* name, NotOwnFile& why) {
     // what it leads to, and then refused. The handle is not inherited by
     // programs started later.
     const HANDLE handle =
-        CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+        CreateFileW(wide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         why = GetLastError() == ERROR_SHARING_VIOLATION ? NotOwnFile::HeldElsewhere
@@ -191,7 +264,7 @@ int openTextFile(const char* name, NotOwnFile& why) {
 }
 
 bool nameExists(const char* name) {
-    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(wide(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool holdExclusively(int) {
@@ -231,12 +304,12 @@ bool closeFile(int fd) {
 }
 
 bool changeFolder(const char* path) {
-    return _chdir(path) == 0;
+    return _wchdir(wide(path).c_str()) == 0;
 }
 
 std::string currentFolder() {
-    char* path = _getcwd(nullptr, 0);
-    std::string folder = path != nullptr ? path : "";
+    wchar_t* path = _wgetcwd(nullptr, 0);
+    std::string folder = path != nullptr ? utf8(path) : "";
     std::free(path);
     return folder;
 }
@@ -287,8 +360,23 @@ bool hasPosixShell() {
 }
 
 bool isConsole(int fd) {
-    DWORD mode;
-    return GetConsoleMode(handleOf(fd), &mode);
+    return isConsoleHandle(handleOf(fd));
+}
+
+std::vector<std::string> commandLineArguments(int argc, char* argv[]) {
+    // The narrow arguments hold only what the code page can: every other
+    // character is already lost. The wide command line holds them all.
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> result;
+    if (arguments == nullptr) {
+        return {argv, argv + argc};
+    }
+    for (int index = 0; index < count; ++index) {
+        result.push_back(utf8(arguments[index]));
+    }
+    LocalFree(arguments);
+    return result;
 }
 
 bool showsStrayBytesAsCodePage() {

@@ -1,3 +1,4 @@
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,8 +25,9 @@ int runBlockCheck(const std::vector<std::string_view>& names, const ConsoleStrea
 int main(int argc, char* argv[]) {
     const sys::MissingStreams missing = sys::prepareConsole();
     const bool windowWaits = sys::consoleClosesWithProgram();
+    const std::vector<std::string> arguments = sys::commandLineArguments(argc, argv);
     const CommandLine line = readCommandLine(
-        argc, argv,
+        arguments,
         {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows,
          text::kExitUsage, true},
         missing);

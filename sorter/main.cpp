@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include "common/command_line.hpp"
 #include "common/console_input.hpp"
 #include "common/console_output.hpp"
@@ -17,8 +20,9 @@ constexpr int kExitUsage = 1;
 int main(int argc, char* argv[]) {
     const sys::MissingStreams missing = sys::prepareConsole();
     const bool windowWaits = sys::consoleClosesWithProgram();
+    const std::vector<std::string> arguments = sys::commandLineArguments(argc, argv);
     const CommandLine line = readCommandLine(
-        argc, argv,
+        arguments,
         {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows, kExitUsage,
          false},
         missing);

@@ -64,6 +64,12 @@ TYPOS_LISTED = ((2, "15OO, b", runs_on(15, "OO, b")), (3, "1503., c", runs_on(15
                 (6, "150abc", runs_on(150, "abc")), (11, "objs", KEYWORD))
 
 
+# A C1 control as UTF-8, the same byte alone, and two bidirectional controls, as a name holds
+# them (the lone byte as Python's file names hold one), and as the programs show them.
+STEERING = "a\x9bb\udc9bc\u202ed\u2066e"
+STEERING_SHOWN = "a<U+009B>b<0x9B>c<U+202E>d<U+2066>e"
+
+
 def mark_split_between_reads():
     """A byte-order mark whose first byte arrives half a second before the rest."""
     yield b"150, a\n\xef"
@@ -381,6 +387,29 @@ Ready as it stands. Count to declare: 3
          args=("bad.txt",), setup=files(bad_txt=b"150, a\nobjs\nend\n"),
          stage=Stage(stdout=into("out.txt"), library={"STAGE_PAUSE_IN": "out.txt:2"},
                      signal=signal.SIGHUP, ignored=(signal.SIGHUP,))),
+    # Names and letters in any script, and nothing that steers the terminal.
+    *(Case(f"a ready block in a folder named {folder!r}", b"",
+           Outcome(text(f"{folder}/block.txt:", READY % 3), b"", 0), args=(f"{folder}/block.txt",),
+           setup=lambda work, folder=folder: ((work / folder).mkdir(parents=True),
+                                              (work / folder / "block.txt").write_bytes(READY_BLOCK)))
+      for folder in ("Моды/регион", "Łukasz", "模组", "\U0001F3AE mods")),
+    Case("a missing file named in another script is named as it is", b"",
+         Outcome(b"", text("tallyrun: cannot read Łukasz/блок.txt: No such file or directory"), 2),
+         args=("Łukasz/блок.txt",)),
+    Case("controls that steer a terminal are shown by name, letters of any script as written", b"",
+         Outcome(text(f"{STEERING_SHOWN}.txt:", f"1: objs {STEERING_SHOWN}" + KEYWORD,
+                      "2: Деревья Δέντρα 树木" + NO_ID, NOTHING), b"", 1),
+         args=(f"{STEERING}.txt",),
+         setup=lambda work: (work / f"{STEERING}.txt").write_bytes(
+             b"objs " + os.fsencode(STEERING) + "\nДеревья Δέντρα 树木\n".encode()),
+         not_under_wine="Windows names hold no stray bytes"),
+    Case("a missing file whose name steers the terminal", b"",
+         Outcome(b"", text(f"tallyrun: cannot read {STEERING_SHOWN}: No such file or directory"), 2),
+         args=(STEERING,), not_under_wine="Windows names hold no stray bytes"),
+    Case("a CR LF block whose name steers the terminal gets the note without a command", b"",
+         Outcome(text(f"{STEERING_SHOWN}:", CR_LF, READY % 1), b"", 0), args=(STEERING,),
+         setup=lambda work: (work / STEERING).write_bytes(b"150, a\r\n"),
+         not_under_wine="Windows names hold no stray bytes"),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),

@@ -28,8 +28,14 @@ UNCHECKED = "unchecked"  # the file is not read (a link to a device, say)
 
 
 def text(*lines) -> bytes:
-    """Lines of str (taken byte for byte) or bytes, each ended by a line break."""
-    return b"".join((line if isinstance(line, bytes) else line.encode("latin-1")) + b"\n"
+    """Lines of str or bytes, each ended by a line break. A str is taken byte for byte where it
+    holds only characters up to U+00FF, and as UTF-8 where it holds letters beyond them."""
+    def encoded(line):
+        try:
+            return line.encode("latin-1")
+        except UnicodeEncodeError:
+            return line.encode("utf-8")
+    return b"".join((line if isinstance(line, bytes) else encoded(line)) + b"\n"
                     for line in lines)
 
 
@@ -112,8 +118,10 @@ class Platform:
         self.sanitized = program is not None and b"__asan_init" in Path(program).read_bytes()
         if wine:
             self.prefix = tempfile.mkdtemp(prefix="golden-wine-")
+            # With a UTF-8 locale Wine passes names in any script to the program, as a
+            # drop does, and keeps the Western code page (1252) for "ANSI" text.
             self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
-                            WINEDLLOVERRIDES="mscoree,mshtml=")
+                            WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C.UTF-8")
             subprocess.run(["wineboot", "--init"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=300, check=True)
 
@@ -145,7 +153,8 @@ class Platform:
     def expected(self, data: bytes, work: Path) -> bytes:
         """Expected console text on this platform, with <FOLDER:sub> standing for the folder
         `sub` of the working folder (<FOLDER:> for the working folder itself)."""
-        return re.sub(rb"<FOLDER:([^>]*)>", lambda match: self.folder(work / match[1].decode()),
+        return re.sub(rb"<FOLDER:([^>]*)>",
+                      lambda match: self.folder(work / match[1].decode("utf-8")),
                       self.translate(data))
 
 

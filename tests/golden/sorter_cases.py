@@ -436,7 +436,7 @@ def from_file(run, count, folder="", name="block.txt"):
 def block_file(content, name="block.txt", folder=None):
     def setup(work: Path):
         place = work / folder if folder else work
-        place.mkdir(exist_ok=True)
+        place.mkdir(parents=True, exist_ok=True)
         (place / name).write_bytes(content)
     return setup
 
@@ -454,6 +454,9 @@ def block_refused(name, stdin, stdout, stderr, setup, args=("block.txt",), last=
 
 
 TWO_BLOCK = b"150, a\n151, b\n"
+# Folders in Cyrillic, in Polish beyond the Western code page, in Chinese, and one with a
+# character beyond the Basic Multilingual Plane.
+SCRIPT_FOLDERS = ("Моды/регион", "Łukasz", "模组", "\U0001F3AE mods")
 NOT_ON_DISK = (" is no file on disk, which renumbrix must read twice: to check it, then to sort "
                "it")
 
@@ -1172,6 +1175,14 @@ CASES = [
                                              "Cannot allocate memory")),
          args=("block.txt",), setup=sparse_block_line(TOO_LONG_FOR_MEMORY),
          stage=Stage(memory_limit=TOO_LONG_FOR_MEMORY // 2)),
+    # Folders named in any script, as modders name theirs.
+    *(Case(f"a block in a folder named {folder!r}", b"400\n",
+           from_file(TWO_LINE, 2, folder, f"{folder}/block.txt"), args=(f"{folder}/block.txt",),
+           setup=block_file(TWO_LINE_INPUT[6:], folder=folder))
+      for folder in SCRIPT_FOLDERS),
+    block_refused("a missing block in a folder named in another script", b"400\n", b"",
+                  text("renumbrix: cannot read Моды/регион/gone.txt: No such file or directory"),
+                  block_file(b"150, a\n", folder="Моды/регион"), args=("Моды/регион/gone.txt",)),
     Case("-- before a block file whose name starts with a hyphen", b"400\n",
          from_file(completed(1, 400, [accepted(150, ", a")]), 1, name="-block.txt"),
          args=("--", "-block.txt"), setup=block_file(b"150, a\n", name="-block.txt")),

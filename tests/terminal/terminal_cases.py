@@ -311,6 +311,19 @@ def tallyrun_checks_a_dropped_file(term, keys, folder):
     check(term.status() == 0, "exit status is not 0")
 
 
+def tallyrun_shows_letters_as_written(term, keys, folder):
+    # A UTF-8 line reads as written, and so does an "ANSI" line: in a Windows
+    # console as the letters of its code page (1252), on a terminal as the
+    # bytes the file holds.
+    term.wait_for("Mend or remove")
+    ansi = "café, x".encode() if keys.window_waits else b"caf\xe9, x"
+    term.wait_for_sequence("# Деревья (trees) — café", "no ID at its start")
+    check(ansi in term.screen, f"{ansi!r} is not on the screen")
+    check(b"\xc3\x90" not in term.screen, "UTF-8 shown as the code page's letters")
+    quit(term, keys, "Mend or remove", prompt=TALLYRUN_PROMPT)
+    check(term.status() == 1, "exit status is not 1")
+
+
 def tallyrun_checks_a_file_from_cmd(term, keys, folder):
     term.wait_for("Count to declare: 2")
     check(term.status() == 0, "exit status is not 0")
@@ -374,6 +387,11 @@ def block_not_ready(folder):
     (folder / "block.txt").write_bytes(b"150, a\nobjs\n151, b\n")
 
 
+def letters(folder):
+    (folder / "letters.txt").write_bytes("# Деревья (trees) — café\n".encode() + b"caf\xe9, x\n"
+                                         b"15OO, y\n")
+
+
 def lines_file(folder):
     (folder / "lines.txt").write_bytes(b"%d\n400\n" % LINES_IN_FILE + b"150, a\n" * LINES_IN_FILE)
 
@@ -403,6 +421,7 @@ CASES = [
     Typed(refused_option_waits, "tallyrun", args=("/x",), not_natively=ONLY_A_WINDOW_WAITS),
     Typed(tallyrun_counts_each_typed_line, "tallyrun"),
     Typed(tallyrun_checks_a_dropped_file, "tallyrun", args=("block.txt",), setup=block),
+    Typed(tallyrun_shows_letters_as_written, "tallyrun", args=("letters.txt",), setup=letters),
     Typed(tallyrun_checks_a_file_from_cmd, "tallyrun", args=("block.txt",), setup=block,
           through_cmd=True, not_natively=CMD_IS_WINDOWS),
 ]
