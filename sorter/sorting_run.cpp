@@ -463,11 +463,10 @@ SortingEnd sortCheckedBlock(const ConsoleStreams& console, const CheckedBlock& b
     logRunHeader(run.log);
     finishRun(run, sortLines(run, block.lines, block.start));
 
-    // Lines beyond those counted, or a file that is no longer the one
-    // checked, make results that do not match what the check saw.
+    // A file that is no longer the one checked (lines added make it longer)
+    // makes results that do not match what the check saw.
     if (!run.blockInput->readFailed()) {
-        run.blockChanged = run.blockChanged || run.blockInput->peek() != InputReader::kEnd ||
-                           !isAsChecked(block);
+        run.blockChanged = run.blockChanged || !isAsChecked(block);
     }
     if (run.blockChanged) {
         reportFile(run.err, block.file, shared::kReasonFollows, text::kBlockChangedInSort);

@@ -454,6 +454,17 @@ def block_refused(name, stdin, stdout, stderr, setup, args=("block.txt",), last=
 
 
 TWO_BLOCK = b"150, a\n151, b\n"
+# The moments a block file is changed: its check's first read, and the question.
+DURING_CHECK = {"STAGE_READ_PAUSE": "block.txt:1"}
+AT_QUESTION = {"STAGE_PAUSE_AT": "Enter the object ID starting point ID:"}
+CHANGED_IN_CHECK = text("renumbrix: block.txt changed while renumbrix checked it: try again")
+CHANGED_AT_QUESTION = text("renumbrix: block.txt changed while renumbrix asked for the starting "
+                           "ID: try again")
+# Six folders of 50 bytes each: a path longer than a first guess of 256 bytes holds.
+DEEP = "/".join("d%d" % n + "x" * 48 for n in range(6))
+CR_LF_NOTE = ("Its lines end in CR LF (Windows line ends), and renumbrix on Linux keeps each CR at "
+              "the end of its entry. A copy without them: set -C; sed 's/\\r$//' < 'block.txt' > "
+              "'block.txt.lf'")
 # Folders in Cyrillic, in Polish beyond the Western code page, in Chinese, and one with a
 # character beyond the Basic Multilingual Plane.
 SCRIPT_FOLDERS = ("Моды/регион", "Łukasz", "模组", "\U0001F3AE mods")
@@ -483,6 +494,29 @@ def save_anew(name, content):
         os.utime(work / (name + ".new"), ns=(old.st_atime_ns, old.st_mtime_ns))
         os.replace(work / (name + ".new"), work / name)
     return save
+
+
+def grow(work: Path):
+    with open(work / "block.txt", "ab") as block:
+        block.write(b"152, c\n")
+
+
+def rewrite_in_place(work: Path):
+    """The block's bytes changed in place, its size kept and its time stamp put back, as a
+    careful editor might leave it: only the change time, which no program can set, tells."""
+    path = work / "block.txt"
+    old = path.stat()
+    with open(path, "r+b") as block:
+        block.seek(7)
+        block.write(b"15x")
+    os.utime(path, ns=(old.st_atime_ns, old.st_mtime_ns))
+
+
+def repoint(name, target):
+    def change(work: Path):
+        (work / (name + ".new")).symlink_to(target)
+        os.replace(work / (name + ".new"), work / name)
+    return change
 
 
 def sparse_block_line(size):
@@ -1160,6 +1194,47 @@ CASES = [
                        "try again"), block_file(TWO_BLOCK),
                   stage=Stage(library={"STAGE_PAUSE_AT": "Enter the object ID starting point ID:"},
                               during_pause=save_anew("block.txt", TWO_BLOCK))),
+    # A block changed at any moment before the sort is refused, whatever the change spares.
+    block_refused("a block grown during its check", b"400\n", b"", CHANGED_IN_CHECK,
+                  block_file(TWO_BLOCK), stage=Stage(library=DURING_CHECK, during_pause=grow)),
+    block_refused("a block grown during its check, on a disk that keeps no times", b"400\n", b"",
+                  CHANGED_IN_CHECK, block_file(TWO_BLOCK),
+                  stage=Stage(library=dict(DURING_CHECK, STAGE_NO_TIMES="1"), during_pause=grow)),
+    block_refused("a block saved anew, same bytes, on a disk that keeps no times", b"400\n",
+                  asked(2), CHANGED_AT_QUESTION, block_file(TWO_BLOCK),
+                  stage=Stage(library=dict(AT_QUESTION, STAGE_NO_TIMES="1"),
+                              during_pause=save_anew("block.txt", TWO_BLOCK))),
+    block_refused("a block rewritten in place at its size, its time put back", b"400\n",
+                  asked(2), CHANGED_AT_QUESTION, block_file(TWO_BLOCK),
+                  stage=Stage(library=AT_QUESTION, during_pause=rewrite_in_place)),
+    block_refused("a block's link pointed elsewhere while the question waits", b"400\n",
+                  asked(2), CHANGED_AT_QUESTION,
+                  lambda work: (block_file(TWO_BLOCK, "a.txt")(work),
+                                block_file(b"150, a\n15x, b\n", "b.txt")(work),
+                                (work / "block.txt").symlink_to("a.txt")),
+                  stage=Stage(library=AT_QUESTION, during_pause=repoint("block.txt", "b.txt"))),
+    block_refused("the block's folder renamed during its check", b"400\n", b"",
+                  text("renumbrix: cannot enter the folder of sub/block.txt: No such file or "
+                       "directory"), block_file(TWO_BLOCK, folder="sub"), args=("sub/block.txt",),
+                  stage=Stage(library=DURING_CHECK,
+                              during_pause=lambda work: (work / "sub").rename(work / "sub2")
+                              and None)),
+    Case("a block in a folder whose path is longer than 255 bytes", b"400\n",
+         from_file(TWO_LINE, 2, DEEP, f"{DEEP}/block.txt"), args=(f"{DEEP}/block.txt",),
+         setup=block_file(TWO_LINE_INPUT[6:], folder=DEEP)),
+    Case("a folder name that would steer the terminal is shown safely", b"400\n",
+         Outcome(None, CREATED, 0), args=("x\x1b[2Jy\u202ez/block.txt",),
+         setup=block_file(TWO_BLOCK, folder="x\x1b[2Jy\u202ez"),
+         after=lambda work, stdout: None if b"/x<ESC>[2Jy<U+202E>z\n" in stdout and
+         b"\x1b" not in stdout else f"the folder line is {stdout[-120:]!r}",
+         not_under_wine="Windows names hold no control characters"),
+    block_refused("a CR LF block with an empty line: the note keeps its command", b"400\n",
+                  text("block.txt:", "2: " + EMPTY, CR_LF_NOTE), b"",
+                  block_file(b"150, a\r\n\r\n151, b\r\n"), last=FIX_LISTED,
+                  not_under_wine="the Windows program reads CR LF as a line break"),
+    block_refused("the check's verdict on an empty block that cannot be written", b"400\n", None,
+                  text("Unable to write console output"), block_file(b""),
+                  stage=Stage(stdout=into("/dev/full"))),
     Case("a block that grows while it is sorted fails the run, its files whole", b"400\n",
          from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2).but(
              status=1, stderr=CREATED + text(

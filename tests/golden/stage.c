@@ -21,6 +21,12 @@
  * STAGE_CUT_FAIL=name
  *     Every ftruncate of the file `name` of the working folder fails with
  *     EPERM, as for a file that may only grow.
+ * STAGE_READ_PAUSE=name:number, STAGE_MARK=path
+ *     Read number `number` from the file `name` waits before it reads, as
+ *     STAGE_PAUSE_AT does: a moment to change the file while it is read.
+ * STAGE_NO_TIMES=1
+ *     Every stat call reports the times of a file as 0, as a file system
+ *     that keeps none would: only a file's size and identity tell a change.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -29,12 +35,14 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
 
 static long writesToPausedFile;
 static long readsFromFile;
+static long readsBeforePause;
 
 static int startsWith(const void *data, size_t size, const char *text) {
     size_t length = strlen(text);
@@ -195,7 +203,39 @@ ssize_t read(int fd, void *data, size_t size) {
         errno = EIO;
         return -1;
     }
+    const char *pause = getenv("STAGE_READ_PAUSE");
+    if (pause != NULL && getenv("STAGE_MARK") != NULL &&
+        sscanf(pause, "%255[^:]:%ld", name, &number) == 2 && isFileNamed(fd, name) &&
+        ++readsBeforePause == number) {
+        waitForMark(getenv("STAGE_MARK"));
+    }
     return real(fd, data, size);
+}
+
+/* The stat calls, with the times taken away where STAGE_NO_TIMES asks. */
+static int withoutTimes(int result, struct stat *info) {
+    if (result == 0 && getenv("STAGE_NO_TIMES") != NULL) {
+        memset(&info->st_mtim, 0, sizeof info->st_mtim);
+        memset(&info->st_ctim, 0, sizeof info->st_ctim);
+        memset(&info->st_atim, 0, sizeof info->st_atim);
+    }
+    return result;
+}
+
+int fstat(int fd, struct stat *info) {
+    static int (*real)(int, struct stat *);
+    if (real == NULL) {
+        real = (int (*)(int, struct stat *))dlsym(RTLD_NEXT, "fstat");
+    }
+    return withoutTimes(real(fd, info), info);
+}
+
+int stat(const char *path, struct stat *info) {
+    static int (*real)(const char *, struct stat *);
+    if (real == NULL) {
+        real = (int (*)(const char *, struct stat *))dlsym(RTLD_NEXT, "stat");
+    }
+    return withoutTimes(real(path, info), info);
 }
 
 int ftruncate(int fd, off_t length) {

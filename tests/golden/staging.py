@@ -2,7 +2,8 @@
 captured output. A case asks for them with a Stage: closed or odd console streams, input fed
 late or without end, a slow reader, limits on file size, memory and descriptors, an ordinary
 user, a run before or beside it in the same folder, and the staging library (stage.c) loaded
-into the program to pause it inside a write, send it a signal there, or fail a read or write.
+into the program to pause it inside a write or before a read, send it a signal there, fail a
+read, a write or a truncation, or hide the times of files.
 """
 
 import fcntl
@@ -292,7 +293,8 @@ class Streams:
             self.start(self.read_late, name, reader)
         if self.feed_writer is not None:
             self.start(self.feed, process)
-        if self.stage.library and {"STAGE_PAUSE_AT", "STAGE_PAUSE_IN"} & set(self.stage.library):
+        if self.stage.library and ({"STAGE_PAUSE_AT", "STAGE_PAUSE_IN", "STAGE_READ_PAUSE"}
+                                   & set(self.stage.library)):
             self.start(self.act_during_pause, process, scratch / "paused")
 
     def start(self, target, *args):
