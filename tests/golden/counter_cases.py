@@ -116,7 +116,9 @@ def copy_made(name, content):
     """The note's command, run by sh in the folder, writes `content` into `name` + ".lf" and
     makes no other file."""
     def check(work, stdout):
-        command = stdout.split(b" A copy ")[1].split(b": ", 1)[1].split(b"\n")[0]
+        command = note_command(stdout)
+        if command is None:
+            return "the note gives no command"
         before = set(os.listdir(work))
         subprocess.run(["sh", "-c", command], cwd=work, check=False, timeout=10)
         made = set(os.listdir(work)) - before
@@ -128,11 +130,19 @@ def copy_made(name, content):
     return check
 
 
+def note_command(stdout: bytes):
+    """The command a line end note gives, or None where it gives none."""
+    parts = stdout.split(b" A copy ")
+    return parts[1].split(b": ", 1)[1].split(b"\n")[0] if len(parts) > 1 else None
+
+
 def link_made_before_paste(link_to):
     """The copy's name is free at the check; a link is made there before the note's command is
     pasted: run by sh, the command changes neither what the link leads to nor the block."""
     def check(work, stdout):
-        command = stdout.split(b" A copy ")[1].split(b": ", 1)[1].split(b"\n")[0]
+        command = note_command(stdout)
+        if command is None:
+            return "the note gives no command"
         (work / "other.txt").write_bytes(b"other\n")
         (work / "crlf.txt.lf").symlink_to(link_to)
         before = {name: (work / name).read_bytes() for name in ("other.txt", "crlf.txt")}
@@ -297,6 +307,7 @@ Ready as it stands. Count to declare: 3
     crlf_named("x'; touch PWNED; echo '.txt"),
     crlf_named("bob's block.txt"),
     crlf_named("-dash.txt"),
+    crlf_named("tab\tname.txt"),
     Case("a name with a line break gets the note without a command", b"",
          Outcome(text("a<LF>b.txt:", CR_LF, READY % 2), b"", 0), args=("a\nb.txt",),
          setup=lambda work: (work / "a\nb.txt").write_bytes(b"150, a\r\n151, b\r\n"),
@@ -410,6 +421,46 @@ Ready as it stands. Count to declare: 3
          Outcome(text(f"{STEERING_SHOWN}:", CR_LF, READY % 1), b"", 0), args=(STEERING,),
          setup=lambda work: (work / STEERING).write_bytes(b"150, a\r\n"),
          not_under_wine="Windows names hold no stray bytes"),
+    # Cases that tell apart faults the cases above let through: CRs where a read or the ID
+    # splits them, the cut of a line's front, standard input twice, the line limit exactly.
+    Case("a CR LF line end whose CR ends a full read of 64 KiB", b"",
+         Outcome(text("cr64k.txt:", CR_LF + CR_LF_COPY + "'cr64k.txt' > 'cr64k.txt.lf'", READY % 2),
+                 b"", 0), args=("cr64k.txt",),
+         setup=files(cr64k_txt=b"150, " + b"x" * 65530 + b"\r\n151, b\r\n"),
+         not_under_wine="the Windows program reads CR LF as a line break"),
+    checked("a CR inside a line longer than a full read", ("crsplit.txt",),
+            text("crsplit.txt:", "1: 150, a<CR>" + "x" * 193 + "<and 69807 bytes more>" + CR_INSIDE,
+                 MEND), 1, crsplit_txt=b"150, a\r" + b"x" * 70000 + b"\n151, b\n"),
+    checked("a CR before the ID", ("crfront.txt",),
+            text("crfront.txt:", "1:  <CR>150, a" + CR_INSIDE, MEND), 1,
+            crfront_txt=b" \r150, a\n151, b\n"),
+    Case("CR line ends followed by another listed line keep their note", b"",
+         Outcome(text("cralone.txt:", "1: 150, a<CR>151, b<CR>152, c<CR>153, d" + CR_INSIDE,
+                      "2: objs" + KEYWORD,
+                      CR_ALONE + CR_ALONE_COPY + "'cralone.txt' > 'cralone.txt.lf'", MEND), b"", 1),
+         args=("cralone.txt",), setup=files(cralone_txt=b"150, a\r151, b\r152, c\r153, d\r\nobjs\n"),
+         not_under_wine="only a POSIX shell reads the command"),
+    checked("a listed line's front is cut at 200 bytes, blanks included", ("front.txt",),
+            text("front.txt:", "1: " + " " * 200 + "<and 51 bytes more>" + NO_ID, REMOVE % 1), 1,
+            front_txt=b" " * 250 + b"x\n150, a\n"),
+    Case("standard input as a CR LF block gets the note without a command", b"150, a\r\n",
+         Outcome(text("-:", CR_LF, READY % 1), b"", 0), args=("-",),
+         not_under_wine="the Windows program reads CR LF as a line break"),
+    Case("standard input checked twice: the second time it is empty", b"150, a\n",
+         Outcome(text("-:", READY % 1, "-:", NOTHING), b"", 1), args=("-", "-")),
+    Case("an unknown option before --help is refused, not answered", b"",
+         Outcome(b"", text('tallyrun: unknown option "--bogus"; see tallyrun --help'), 2),
+         args=("--bogus", "--help")),
+    Case("a short write of the banner into a file is finished, not taken for a full disk", b"",
+         Outcome(b"", None, 0, {"err.txt": BANNER + text(NOTHING)}),
+         stage=Stage(stdin=In.NULL, stderr=into("err.txt"), library={"STAGE_FAIL": "err.txt:1:1"})),
+    checked("exactly 999998 lines are ready", ("most.txt",),
+            text("most.txt:", READY % 999998), 0, most_txt=b"1\n" * 999998),
+    Case("exactly 999998 lines are ready on standard input", b"1\n" * 999998,
+         Outcome(text("-:", READY % 999998), b"", 0), args=("-",)),
+    Case("exactly 999998 counted lines are ready", b"1\n" * 999998,
+         Outcome(None, BANNER + text(READY % 999998), 0), timeout=60,
+         stage=Stage(stdout=into("/dev/null"))),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),
