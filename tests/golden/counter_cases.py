@@ -64,6 +64,9 @@ TYPOS_LISTED = ((2, "15OO, b", runs_on(15, "OO, b")), (3, "1503., c", runs_on(15
                 (6, "150abc", runs_on(150, "abc")), (11, "objs", KEYWORD))
 
 
+KEYWORDS = ("objs", "tobj", "2dfx", "end", "inst", "cars", "peds", "hier", "weap", "anim", "tanm",
+            "txdp", "path")
+
 # A C1 control as UTF-8, the same byte alone, and two bidirectional controls, as a name holds
 # them (the lone byte as Python's file names hold one), and as the programs show them.
 STEERING = "a\x9bb\udc9bc\u202ed\u2066e"
@@ -461,6 +464,17 @@ Ready as it stands. Count to declare: 3
     Case("exactly 999998 counted lines are ready", b"1\n" * 999998,
          Outcome(None, BANNER + text(READY % 999998), 0), timeout=60,
          stage=Stage(stdout=into("/dev/null"))),
+    checked("every section keyword is listed as one; a longer word is none", ("kw.txt",),
+            text("kw.txt:", *(f"{n}: {word}{KEYWORD}" for n, word in enumerate(KEYWORDS, start=2)),
+                 "15: objsx" + NO_ID, "16: 2dfxy" + runs_on(2, "dfxy"), MEND), 1,
+            kw_txt=b"150, a\n" + "\n".join(KEYWORDS).encode() + b"\nobjsx\n2dfxy\n"),
+    checked("forty bytes kept behind a run-on ID are shown whole", ("t.txt",),
+            text("t.txt:", "1: 15O" + "x" * 39 + runs_on(15, "O" + "x" * 39), MEND), 1,
+            t_txt=b"15O" + b"x" * 39 + b"\n"),
+    Case("a CR LF end on a listed line alone brings no note", b"",
+         Outcome(text("crlf.txt:", "2: # note" + NO_ID, REMOVE % 1), b"", 1),
+         args=("crlf.txt",), setup=files(crlf_txt=b"150, a\n# note\r\n"),
+         not_under_wine="the Windows program reads CR LF as a line break"),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),

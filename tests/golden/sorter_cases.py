@@ -632,6 +632,13 @@ TWENTY_LOG = completed(20, 400, TWENTY).files["Sorted.log"]
 LONG_TWO_LINES = b"2\n400\n150" + LONG_LINE + b"\n151, b\n"
 FIFO_IDE = DrainedFifo("Sorted.ide", completed(2, 400, [accepted(150, LONG_LINE),
                                                          accepted(151, ", b")]).files["Sorted.ide"])
+# Every signal that ends a program by default and can be caught, but those of the cases above
+# and SIGPIPE and SIGXFSZ, which the run ignores: each waits for the line being written.
+HELD_SIGNALS = [(number.name, number) for number in (
+    signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM, signal.SIGVTALRM, signal.SIGPROF,
+    signal.SIGPOLL, signal.SIGXCPU, signal.SIGPWR, signal.SIGSTKFLT)] + [
+    ("the first real-time signal", signal.SIGRTMIN), ("a real-time signal", signal.SIGRTMIN + 3),
+    ("the last real-time signal", signal.SIGRTMAX)]
 FIFO_HALF = DrainedFifo("Sorted.ide", IDE_HEADER + b"400" + LONG_LINE + b"\n")
 RECORD_LOCKS = "Windows programs meet share modes, not POSIX record locks"
 # Every write of the file fails, as on a full disk.
@@ -682,7 +689,8 @@ def not_own(what, make, kind, kept=None, **options):
                 make(work, work / place / name)
 
             def same_kind(work, stdout, path=place + name):
-                test = {"link": stat.S_ISLNK, "device": stat.S_ISCHR, "socket": stat.S_ISSOCK}
+                test = {"link": stat.S_ISLNK, "device": stat.S_ISCHR, "block device": stat.S_ISBLK,
+                        "socket": stat.S_ISSOCK}
                 is_still = test[kind](os.lstat(work / path).st_mode)
                 return None if is_still else f"{path} is no longer a {kind}"
 
@@ -692,7 +700,8 @@ def not_own(what, make, kind, kept=None, **options):
                 f"{name} {what} is refused{' beside a block file' if place else ''}",
                 b"400\n" if place else TWO_LINE_INPUT,
                 Outcome(asked(1, "pack/block.txt", "pack") if place else BANNER,
-                        text(complaint, LINK_REASON % kind), 1, dict(files, **(kept or {}))),
+                        text(complaint, LINK_REASON % kind.split()[-1]), 1,
+                        dict(files, **(kept or {}))),
                 args=("pack/block.txt",) if place else (), setup=setup, after=same_kind,
                 not_under_wine="Wine takes a Unix link, device or socket for what it leads to",
                 **options))
@@ -1028,6 +1037,21 @@ CASES = [
                                                           os.makedev(1, 3)), "device",
              not_natively=None if os.geteuid() == 0 else "making a device node needs root"),
     *not_own("a socket", bound_socket, "socket"),
+    *not_own("a block device node", lambda work, path: os.mknod(path, stat.S_IFBLK | 0o666,
+                                                                os.makedev(240, 0)), "block device",
+             not_natively=None if os.geteuid() == 0 else "making a device node needs root"),
+    Case("a link slipped in between the look at Sorted.ide and its open is not followed",
+         TWO_LINE_INPUT,
+         Outcome(BANNER, text("Unable to create Sorted.ide file", LINK_REASON % "link"), 1,
+                 {"outside.txt": unchanged(EARLIER), "Sorted.log": ABSENT}),
+         setup=holding("outside.txt", EARLIER),
+         after=lambda work, stdout: None if (work / "Sorted.ide").is_symlink() else "no link",
+         stage=Stage(library={"STAGE_OPEN_LINK": "Sorted.ide:outside.txt"})),
+    Case("Sorted.log a hard link to Sorted.ide where files cannot be locked", TWO_LINE_INPUT,
+         refused("Sorted.log", ide=unchanged(EARLIER), in_use=True),
+         setup=lambda work: (holding("Sorted.ide", EARLIER)(work),
+                             os.link(work / "Sorted.ide", work / "Sorted.log")),
+         stage=Stage(library={"STAGE_NO_LOCKS": "1"})),
 
     # No signal that ends the run cuts a line of a file in two.
     *(Case(f"{name} while a long line goes to Sorted.ide: the line is finished first",
@@ -1035,8 +1059,7 @@ CASES = [
            Outcome(None, CREATED, -number, {"Sorted.ide": IDE_HEADER + b"400" + LONG_LINE + b"\n",
                                             "Sorted.log": LOG_HEADER}),
            stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"}, signal=number))
-      for name, number in (("SIGUSR1", signal.SIGUSR1), ("SIGALRM", signal.SIGALRM),
-                           ("a real-time signal", signal.SIGRTMIN + 3))),
+      for name, number in HELD_SIGNALS),
     Case("a signal ignored at start stays ignored", LONG_TWO_LINES,
          completed(2, 400, [accepted(150, LONG_LINE), accepted(151, ", b")]),
          stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"}, signal=signal.SIGUSR1,
@@ -1149,6 +1172,10 @@ CASES = [
     answer_is_no_number("400.", '"." is no digit'),
     answer_is_no_number("4 00", "type the digits only"),
     answer_is_no_number("4\x1bOO", '"<ESC>" is no digit', "4<ESC>OO"),
+    start_refused("a starting ID of a digit and a stray byte", b"5\x80\x80\n",
+                  'the answer "5<0x80><0x80>" is no whole number: "<0x80>" is no digit'),
+    start_refused("a starting ID too long to keep is no number", b"5" + b" " * 300 + b"\n",
+                  'the answer "5' + " " * 39 + '..." is no whole number: type the digits only'),
     start_refused("a starting ID of 0 with a block file", b"0\n",
                   'the answer "0" lies outside 1 to 999998'),
     start_refused("a starting ID too long to read with a block file", b"99999999999\n",
@@ -1244,6 +1271,16 @@ CASES = [
          stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"},
                      during_pause=lambda work: (work / "block.txt").open("ab").write(b"152, c\n")
                      and None)),
+    Case("a block line rewritten in place while it is sorted, on a disk that keeps no times",
+         b"1\n", from_file(completed(20000, 1, [accepted(150, ", a")] * 18999
+                                     + [rejected(0)] * 1001), 20000).but(
+             status=1, stderr=CREATED + text(
+                 "renumbrix: block.txt changed while renumbrix sorted it, so Sorted.ide and "
+                 "Sorted.log do not hold the block as checked: try again")),
+         args=("block.txt",), setup=block_file(b"150, a\n" * 20000),
+         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3", "STAGE_NO_TIMES": "1"},
+                     during_pause=lambda work: os.pwrite(
+                         os.open(work / "block.txt", os.O_WRONLY), b"x", 7 * 18999) and None)),
     Case("a block line too long for the memory at hand is named with its number", b"400\n",
          from_file(completed(3, 400, [accepted(150, ", a"), dropped(151), rejected(0)]), 3).but(
              status=1, stderr=CREATED + text("renumbrix: cannot read line 2 of block.txt: "

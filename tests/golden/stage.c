@@ -27,11 +27,23 @@
  * STAGE_NO_TIMES=1
  *     Every stat call reports the times of a file as 0, as a file system
  *     that keeps none would: only a file's size and identity tell a change.
+ * STAGE_SLOW=name:microseconds
+ *     Every write to the file `name` of the working folder first waits that
+ *     long, as on a slow disk: a run that takes its time.
+ * STAGE_OPEN_LINK=name:target
+ *     The first open of `name` for writing finds it replaced, a moment
+ *     before, by a symbolic link to `target`: a link slipped in between a
+ *     look at the name and its open.
+ * STAGE_NO_LOCKS=1
+ *     Every flock and record lock fails with ENOLCK, as on a file system that
+ *     cannot lock files at all.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <stdarg.h>
+#include <sys/file.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -140,7 +152,20 @@ static ssize_t writeAroundPause(int fd, const char *data, size_t size) {
     return (ssize_t)done;
 }
 
+/* Waits as STAGE_SLOW asks before a write to its file. */
+static void slowDown(int fd) {
+    const char *setting = getenv("STAGE_SLOW");
+    char name[256];
+    long microseconds;
+    if (setting != NULL && sscanf(setting, "%255[^:]:%ld", name, &microseconds) == 2 &&
+        isFileNamed(fd, name)) {
+        struct timespec wait = {microseconds / 1000000, (microseconds % 1000000) * 1000};
+        nanosleep(&wait, NULL);
+    }
+}
+
 ssize_t write(int fd, const void *data, size_t size) {
+    slowDown(fd);
     pauseAt(fd, data, size);
     if (pausesInside(fd)) {
         return writeAroundPause(fd, data, size);
@@ -160,6 +185,7 @@ ssize_t writev(int fd, const struct iovec *vectors, int count) {
     if (real == NULL) {
         real = (ssize_t(*)(int, const struct iovec *, int))dlsym(RTLD_NEXT, "writev");
     }
+    slowDown(fd);
     if (count > 0) {
         pauseAt(fd, vectors[0].iov_base, vectors[0].iov_len);
     }
@@ -249,4 +275,60 @@ int ftruncate(int fd, off_t length) {
         return -1;
     }
     return real(fd, length);
+}
+
+int open(const char *path, int flags, ...) {
+    static int (*real)(const char *, int, ...);
+    static int linked;
+    if (real == NULL) {
+        real = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, "open");
+    }
+    mode_t mode = 0;
+    if (flags & O_CREAT) {
+        va_list arguments;
+        va_start(arguments, flags);
+        mode = (mode_t)va_arg(arguments, int);
+        va_end(arguments);
+    }
+    const char *setting = getenv("STAGE_OPEN_LINK");
+    char name[256], target[4096];
+    if (!linked && setting != NULL && (flags & O_ACCMODE) != O_RDONLY &&
+        sscanf(setting, "%255[^:]:%4095s", name, target) == 2 && strcmp(path, name) == 0) {
+        linked = 1;
+        unlink(path);
+        if (symlink(target, path) != 0) {
+            perror("stage: symlink");
+        }
+    }
+    return real(path, flags, mode);
+}
+
+int flock(int fd, int operation) {
+    static int (*real)(int, int);
+    if (real == NULL) {
+        real = (int (*)(int, int))dlsym(RTLD_NEXT, "flock");
+    }
+    if (getenv("STAGE_NO_LOCKS") != NULL) {
+        errno = ENOLCK;
+        return -1;
+    }
+    return real(fd, operation);
+}
+
+int fcntl(int fd, int command, ...) {
+    static int (*real)(int, int, ...);
+    if (real == NULL) {
+        real = (int (*)(int, int, ...))dlsym(RTLD_NEXT, "fcntl");
+    }
+    va_list arguments;
+    va_start(arguments, command);
+    void *argument = va_arg(arguments, void *);
+    va_end(arguments);
+    const int locking = command == F_SETLK || command == F_SETLKW || command == F_OFD_SETLK ||
+                        command == F_OFD_SETLKW;
+    if (locking && getenv("STAGE_NO_LOCKS") != NULL) {
+        errno = ENOLCK;
+        return -1;
+    }
+    return real(fd, command, argument);
 }

@@ -290,6 +290,24 @@ def refused_option_waits(term, keys, folder):
     check(term.status() == USAGE_STATUS[term.program], "exit status is not that of a refused option")
 
 
+def renumbrix_shows_its_progress_on_a_terminal(term, keys, folder):
+    # A sort that takes more than a second shows how far it has come, on one
+    # line written over in place, and leaves that line complete.
+    term.wait_for("starting point ID:")
+    term.type(b"1" + keys.enter)
+    term.wait_for_sequence("\rSorting line ", f"\rSorting line {SLOW_LINES} of {SLOW_LINES}\r\n"
+                           + "_" * 30)
+    finished(term, keys, folder, *(f"{1 + n}, a" for n in range(SLOW_LINES)))
+
+
+def renumbrix_prompts_but_shows_no_progress(term, keys, folder):
+    # Lines typed or read at the questions get their prompts, never a line of
+    # progress, however long the run.
+    term.wait_for("Press Any Key To Quit...")
+    check(term.status() == 0, "exit status is not 0")
+    check(b"Sorting line" not in term.screen, "a line of progress among the prompts")
+
+
 def tallyrun_counts_each_typed_line(term, keys, folder):
     term.wait_for("*****Note:")
     term.wait_for(keys.finish_line)
@@ -357,6 +375,7 @@ class Typed(Checked):
     program: str                        # "renumbrix" or "tallyrun"
     stdin_file: Optional[str] = None    # console input from this file of the folder instead
     through_cmd: bool = False           # under Wine, started from cmd, which shares its console
+    library: Optional[dict] = None      # settings of the staging library, loaded into the program
 
     @property
     def name(self):
@@ -392,6 +411,19 @@ def letters(folder):
                                          b"15OO, y\n")
 
 
+SLOW_LINES = 3000
+SLOW_DISK = {"STAGE_SLOW": "Sorted.ide:1000"}  # a thousandth of a second for every entry
+NEEDS_LIBRARY = "a slow disk is staged with the library, for native programs only"
+
+
+def slow_block(folder):
+    (folder / "block.txt").write_bytes(b"150, a\n" * SLOW_LINES)
+
+
+def slow_lines_file(folder):
+    (folder / "lines.txt").write_bytes(b"%d\n1\n" % SLOW_LINES + b"150, a\n" * SLOW_LINES)
+
+
 def lines_file(folder):
     (folder / "lines.txt").write_bytes(b"%d\n400\n" % LINES_IN_FILE + b"150, a\n" * LINES_IN_FILE)
 
@@ -419,6 +451,10 @@ CASES = [
           args=("block.txt",), setup=block_beside_earlier_results),
     Typed(refused_option_waits, "renumbrix", args=("/x",), not_natively=ONLY_A_WINDOW_WAITS),
     Typed(refused_option_waits, "tallyrun", args=("/x",), not_natively=ONLY_A_WINDOW_WAITS),
+    Typed(renumbrix_shows_its_progress_on_a_terminal, "renumbrix", args=("block.txt",),
+          setup=slow_block, library=SLOW_DISK, not_under_wine=NEEDS_LIBRARY, timeout=60),
+    Typed(renumbrix_prompts_but_shows_no_progress, "renumbrix", setup=slow_lines_file,
+          stdin_file="lines.txt", library=SLOW_DISK, not_under_wine=NEEDS_LIBRARY, timeout=60),
     Typed(tallyrun_counts_each_typed_line, "tallyrun"),
     Typed(tallyrun_checks_a_dropped_file, "tallyrun", args=("block.txt",), setup=block),
     Typed(tallyrun_shows_letters_as_written, "tallyrun", args=("letters.txt",), setup=letters),
@@ -429,6 +465,10 @@ CASES = [
 
 def run_typed(case: Typed, program: str, platform: Platform) -> list:
     env = dict(platform.env or os.environ, TERM="xterm")
+    if case.library:
+        if not platform.stage:
+            return [f"{case.name} needs the staging library: give --stage"]
+        env.update(case.library, LD_PRELOAD=platform.stage)
     command = platform.command(program, case.args, through_cmd=case.through_cmd)
     with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
         if case.setup:
@@ -450,11 +490,12 @@ def main():
     parser.add_argument("--renumbrix", required=True)
     parser.add_argument("--tallyrun", required=True)
     parser.add_argument("--wine", action="store_true", help="run Windows programs under Wine")
+    parser.add_argument("--stage", help="the staging library (stage.c), for the cases that need it")
     parser.add_argument("--only", help="run only the cases whose name contains this text")
     args = parser.parse_args()
     programs = {"renumbrix": os.path.abspath(args.renumbrix),
                 "tallyrun": os.path.abspath(args.tallyrun)}
-    platform = Platform(args.wine)
+    platform = Platform(args.wine, stage=args.stage and os.path.abspath(args.stage))
     try:
         return run_cases(CASES, args, platform,
                          lambda case: run_typed(case, programs[case.program], platform))
