@@ -6,9 +6,11 @@ realistic input, then runs each program and its floor in turn, several times,
 with console output discarded. Prints the median wall time of each, their
 ratio, and peak memory; the floors write the same bytes with the same calls,
 which is checked once before timing. Then times `renumbrix block.txt` against
-the piped run of the same block, which must write the same files, and shows
+the piped run of the same block, which must write the same files, shows
 the peak memory of the block check against the length of a line, up to a
-line of a gigabyte checked under a 64 MiB address-space limit.
+line of a gigabyte checked under a 64 MiB address-space limit, and times
+the reading of a game folder of 200 IDE files and 300,000 IDs, alone and
+beside a block.
 """
 
 import argparse
@@ -28,6 +30,7 @@ TIME_TARGET = 1.15       # at most this many times the floor's median
 FILE_TIME_TARGET = 1.15  # `renumbrix block.txt` against the piped run of the same block
 MEMORY_TARGET_MIB = 16   # peak memory of a run with ordinary lines, or of a check of any line
 CHECK_LIMIT = 64 << 20   # the address space a check of a gigabyte line is given
+FOLDER_TIME_TARGET = 1.0  # seconds a game folder of 300,000 IDs may add to renumbrix BLOCK
 
 
 def build(build_dir: Path) -> dict:
@@ -113,8 +116,10 @@ def compare_block_file(renumbrix, block, scratch, runs):
         folder.mkdir(parents=True)
     (from_file / "block.txt").write_bytes(block)
     lines = block.count(b"\n")
-    (scratch / "piped-input").write_bytes(b"%d\n1000\n" % lines + block)
-    (scratch / "start").write_bytes(b"1000\n")
+    # The highest start that leaves room for the whole block.
+    start = 999999 - lines
+    (scratch / "piped-input").write_bytes(b"%d\n%d\n" % (lines, start) + block)
+    (scratch / "start").write_bytes(b"%d\n" % start)
     run(renumbrix, scratch / "piped-input", piped)
     run(renumbrix, scratch / "start", from_file, args=("block.txt",))
     if not same_output(piped, from_file, ["Sorted.ide", "Sorted.log"]):
@@ -132,6 +137,52 @@ def compare_block_file(renumbrix, block, scratch, runs):
           f"{piped_median:.3f} s, ratio {ratio:.3f} (target {FILE_TIME_TARGET}), "
           f"peak memory {max(peaks):.1f} MiB")
     return ratio <= FILE_TIME_TARGET and max(peaks) < MEMORY_TARGET_MIB
+
+
+def game_folder(folder: Path, files=200, ids_per_file=1500):
+    """A game's data folder: IDE files in subfolders, each an "objs" section of definitions and a
+    "2dfx" section, every file's IDs a run with a gap as large before the next file's."""
+    rng = random.Random(2)
+    for index in range(files):
+        path = folder / f"maps{index % 10}" / f"part{index:03d}.ide"
+        path.parent.mkdir(parents=True, exist_ok=True)
+        first = index * ids_per_file * 2 + 1
+        lines = [f"{first + n}, model{index}_{n}, txd{index}, {rng.choice([100, 299])}, 0\n"
+                 for n in range(ids_per_file)]
+        path.write_text("# generated\nobjs\n" + "".join(lines) + "end\n2dfx\n" + f"{first}, 0, 0\n"
+                        + "end\n")
+    return files * ids_per_file
+
+
+def compare_folder(tallyrun, renumbrix, block, scratch, runs):
+    """`tallyrun FOLDER` on a generated game folder, and `renumbrix BLOCK FOLDER` against
+    `renumbrix BLOCK` with the start the folder proposes: what reading the folder costs."""
+    scratch.mkdir()
+    ids = game_folder(scratch / "game")
+    (scratch / "block.txt").write_bytes(block)
+    (scratch / "enter").write_bytes(b"\n")
+    run(renumbrix, scratch / "enter", scratch, args=("block.txt", "game"))
+    proposal = int((scratch / "Sorted.ide").read_bytes().split(b"\n")[2].split(b",")[0])
+    (scratch / "start").write_bytes(b"%d\n" % proposal)
+
+    report, alone, with_folder, peaks = [], [], [], []
+    for _ in range(runs):
+        elapsed, peak = run(tallyrun, scratch / "enter", scratch, args=("game",))
+        report.append(elapsed)
+        peaks.append(peak)
+        elapsed, peak = run(renumbrix, scratch / "enter", scratch, args=("block.txt", "game"))
+        with_folder.append(elapsed)
+        peaks.append(peak)
+        alone.append(run(renumbrix, scratch / "start", scratch, args=("block.txt",))[0])
+    median_alone, median_with = statistics.median(alone), statistics.median(with_folder)
+    added = median_with - median_alone
+    print(f"tallyrun FOLDER (200 IDE files, {ids} IDs): median {statistics.median(report):.3f} s")
+    lines = block.count(b"\n")
+    print(f"renumbrix BLOCK FOLDER ({lines} lines): median {median_with:.3f} s, "
+          f"renumbrix BLOCK median {median_alone:.3f} s, ratio {median_with / median_alone:.2f}, "
+          f"the folder adds {added:.3f} s (target under {FOLDER_TIME_TARGET} s); "
+          f"peak memory {max(peaks):.1f} MiB")
+    return added < FOLDER_TIME_TARGET and max(peaks) < MEMORY_TARGET_MIB
 
 
 def check_memory(tallyrun, scratch):
@@ -180,6 +231,8 @@ def main() -> int:
 
         met &= compare_block_file(programs["renumbrix"], block, scratch / "block-file", args.runs)
         met &= check_memory(programs["tallyrun"], scratch / "check")
+        met &= compare_folder(programs["tallyrun"], programs["renumbrix"], definition_lines(1000),
+                              scratch / "folder", args.runs)
 
         # Memory must not grow with the number of lines; one huge line may cost its size.
         for label, data in (("1,000 lines", b"1000\n1000\n" + definition_lines(1000)),

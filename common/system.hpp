@@ -188,6 +188,30 @@ std::string folderOf(std::string_view path);
 // The file's own name within that folder: what comes after the separator.
 std::string nameInFolder(std::string_view path);
 
+// The path from the root, for a path that may be relative to the current
+// folder; the path as given when the current folder cannot be told.
+std::string absolutePath(std::string_view path);
+
+// A path to `name` inside `folder`, joined by the system's separator.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// True when the path leads to a folder (through a link, for a folder named on
+// the command line).
+bool isFolder(const char* path);
+
+// One entry of a folder: its name, and what it is. A link to a folder is
+// neither file nor folder: it is never followed, so that no folder is read
+// twice or for ever.
+struct FolderEntry {
+    enum class Kind { File, Folder, Other };
+    std::string name;
+    Kind kind;
+};
+
+// The entries of a folder, without "." and "..", in no order. False, with
+// errno set, when the folder cannot be read.
+bool listFolder(const char* path, std::vector<FolderEntry>& entries);
+
 // --- The console window and the command line.
 
 // The program's arguments, its name first, as UTF-8 on Windows, where the

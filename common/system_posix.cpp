@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -405,6 +406,59 @@ std::string folderOf(std::string_view path) {
 
 std::string nameInFolder(std::string_view path) {
     return std::string(path.substr(path.find_last_of('/') + 1));
+}
+
+std::string absolutePath(std::string_view path) {
+    const std::string current = path.substr(0, 1) == "/" ? std::string() : currentFolder();
+    return current.empty() ? std::string(path) : joinPath(current, path);
+}
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '/') {
+        path += '/';
+    }
+    return path.append(name);
+}
+
+bool isFolder(const char* path) {
+    struct stat info;
+    return ::stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool listFolder(const char* path, std::vector<FolderEntry>& entries) {
+    DIR* folder = ::opendir(path);
+    if (folder == nullptr) {
+        return false;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        struct stat info;
+        FolderEntry::Kind kind = FolderEntry::Kind::Other;
+        if (::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISDIR(info.st_mode)) {
+                kind = FolderEntry::Kind::Folder;
+            } else if (S_ISLNK(info.st_mode)) {
+                // A link to a file is read as the file; a link to a folder is not
+                // followed.
+                const bool toFolder = ::fstatat(::dirfd(folder), entry->d_name, &info, 0) == 0 &&
+                                      S_ISDIR(info.st_mode);
+                kind = toFolder ? FolderEntry::Kind::Other : FolderEntry::Kind::File;
+            } else {
+                kind = FolderEntry::Kind::File;
+            }
+        }
+        entries.push_back({std::string(name), kind});
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(folder);
+    errno = error;
+    return error == 0;
 }
 
 bool consoleClosesWithProgram() {

@@ -406,6 +406,54 @@ std::string nameInFolder(std::string_view path) {
     return std::string(path.size() >= 2 && path[1] == ':' ? path.substr(2) : path);
 }
 
+std::string absolutePath(std::string_view path) {
+    const std::wstring relative = wide(std::string(path).c_str());
+    const DWORD length = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    if (length == 0 || GetFullPathNameW(relative.c_str(), length, full.data(), nullptr) == 0) {
+        return std::string(path);
+    }
+    return utf8(full.c_str());
+}
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '\\' && path.back() != '/' && path.back() != ':') {
+        path += '\\';
+    }
+    return path.append(name);
+}
+
+bool isFolder(const char* path) {
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool listFolder(const char* path, std::vector<FolderEntry>& entries) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(wide(joinPath(path, "*").c_str()).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+        return false;
+    }
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        // A folder that is a link (a junction, a symbolic link) is not
+        // followed.
+        const bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        const bool link = found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+        const FolderEntry::Kind kind = !folder ? FolderEntry::Kind::File
+                                       : link  ? FolderEntry::Kind::Other
+                                               : FolderEntry::Kind::Folder;
+        entries.push_back({utf8(found.cFileName), kind});
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
 bool consoleClosesWithProgram() {
     // cmd, PowerShell or a batch file share the console and keep its window
     // open; a double-clicked program is the console's only process.

@@ -83,6 +83,7 @@ constexpr std::string_view kQuotedQuote = "'\\''";
 // After the program's name and the file's.
 constexpr std::string_view kCannotRead = ": cannot read ";
 constexpr std::string_view kReasonFollows = ": ";
+constexpr std::string_view kNotOnDisk = " is no file on disk, and is not read";
 constexpr std::string_view kFileIsUtf16 =
     " is saved as UTF-16 (\"Unicode\"), which renumbrix cannot read: save it as UTF-8 or ANSI "
     "(Notepad: Save As, Encoding)";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 // Every fixed text tallyrun writes, kept exactly as users know them, and its
@@ -22,6 +24,7 @@ constexpr int kExitNotCounted = 1;
 constexpr std::string_view kProgramName = "tallyrun";
 constexpr std::string_view kHelp =
     "Usage: tallyrun [FILE]...\n"
+    "       tallyrun FOLDER [FILE]\n"
     "Counts the lines of a block of item definition lines as they are typed or\n"
     "pasted, or read from a file (tallyrun < block.txt), and shows the running\n"
     "total after each line: the count that renumbrix asks for first. A line\n"
@@ -32,6 +35,9 @@ constexpr std::string_view kHelp =
     "lists each line renumbrix would not take as it stands (a keyword, a comment,\n"
     "an ID that runs into other text) and why, then the count to declare; give\n"
     "renumbrix the block file once it is ready (renumbrix block.txt).\n"
+    "Given a folder (the game's or a mod's), it reads every IDE file under it and\n"
+    "lists each ID defined more than once, with its places, and the free ranges;\n"
+    "given a block file as well, the lowest free start for its lines.\n"
     "A FILE of - is standard input, and -- ends the options. It writes no files.\n"
     "--help, -h or /? (Windows) shows this text, --version the version; any\n"
     "other option is refused.\n";
@@ -74,6 +80,40 @@ constexpr std::string_view kTotal =
 
 // While counting: a note for a line renumbrix would not take, then its reason.
 constexpr std::string_view kLineNote = "Line ";
+
+// The report on the IDE files under a folder: how many were read and what
+// they define, every ID defined more than once and every ID outside the
+// range, each with the places that define it (`path:line  model`), and the
+// runs of free IDs (`FIRST-LAST (COUNT free)`).
+constexpr std::string_view kFilesRead = "IDE files read: ";  // count, then:
+constexpr std::string_view kIdsDefined = "; IDs they define: ";  // count, then:
+constexpr std::string_view kIdsFrom = ", from ";
+constexpr std::string_view kIdsTo = " to ";
+constexpr std::string_view kSentenceEnd = ".";
+constexpr std::string_view kNoIdDefined = "none.";
+constexpr std::string_view kDefinedTwice = "Defined more than once:";
+constexpr std::string_view kOutsideRange = "Outside 1 to 999998:";
+constexpr std::string_view kPlaceIndent = "  ";
+constexpr std::string_view kLineNumberBefore = ":";
+constexpr std::string_view kModelBefore = "  ";
+constexpr std::string_view kFreeRanges = "Free ranges of at least ";  // the size, then:
+constexpr std::string_view kFreeRangesEnd = " IDs:";
+constexpr std::string_view kRangeDash = "-";
+constexpr std::string_view kRangeFree = " (";
+constexpr std::string_view kRangeFreeEnd = " free)";
+constexpr std::string_view kMoreRanges = "and ";  // the count, then:
+constexpr std::string_view kMoreRangesEnd = " more free ranges";
+constexpr std::string_view kNoFreeRun = "No run of ";  // the size, then:
+constexpr std::string_view kNoFreeRunEnd = " free IDs under this folder.";
+// A block checked with the folder: the start renumbrix will propose for it.
+constexpr std::string_view kLowestStart = "Lowest free start for these ";  // lines, then:
+constexpr std::string_view kLowestStartLines = " lines: ";
+// The ranges shown in full, and the smallest range shown without a block.
+constexpr std::size_t kRangesShown = 30;
+constexpr std::int32_t kSmallestRange = 100;
+// A command line with a folder that is not one folder and at most one block.
+constexpr std::string_view kFolderUsage =
+    ": give it block files, or one folder of IDE files, with one block file at most";
 
 // Shown before a window that would close with the program waits for a key.
 constexpr std::string_view kPressKey = "Press any key to close this window...";

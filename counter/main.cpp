@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,20 +8,39 @@
 #include "common/console_output.hpp"
 #include "common/system.hpp"
 #include "counter/counter_texts.hpp"
+#include "counter/tally.hpp"
 
 namespace text = tallyrun_text;
 
-// tallyrun's two jobs, in tally.cpp, each returning the process's exit
-// status. The count of typed or pasted lines: the banner, then a running
-// total after every line of console input, with a note on each line
-// renumbrix would not take, and at the end the count to declare; 1 when input
-// cannot be read or a total cannot be written. And the block check of each
-// file named ("-" is console input): every line renumbrix would not take,
-// with the reason, then the count to declare; 0 when every block is ready,
-// 1 when lines were listed, 2 when a file cannot be read or the result
-// cannot be written.
-int runLineCounter(const ConsoleStreams& console);
-int runBlockCheck(const std::vector<std::string_view>& names, const ConsoleStreams& console);
+namespace {
+
+// What the command line names: files to check, or a folder of IDE files with
+// one block file at most; an empty folder name when there is none, and none
+// at all when the names cannot be followed.
+struct Operands {
+    std::vector<std::string_view> files;
+    std::string_view folder;
+};
+
+std::optional<Operands> sortOperands(const std::vector<std::string_view>& names) {
+    Operands operands;
+    int folders = 0;
+    for (const std::string_view name : names) {
+        const std::string path(name);
+        if (name != "-" && sys::isFolder(path.c_str())) {
+            operands.folder = name;
+            ++folders;
+        } else {
+            operands.files.push_back(name);
+        }
+    }
+    if (folders > 1 || (folders == 1 && operands.files.size() > 1)) {
+        return std::nullopt;
+    }
+    return operands;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     const sys::MissingStreams missing = sys::prepareConsole();
@@ -33,15 +53,23 @@ int main(int argc, char* argv[]) {
         missing);
 
     // Do the work: files named on the command line (or dropped on the
-    // program) are checked; without any, the lines typed or pasted are
-    // counted.
+    // program) are checked, a folder is read for the IDs in use; without
+    // any, the lines typed or pasted are counted.
     int status;
+    const std::optional<Operands> operands = sortOperands(line.operands);
     if (line.answered) {
         status = *line.answered;
     } else if (line.operands.empty()) {
         status = runLineCounter(ConsoleStreams{});
+    } else if (!operands) {
+        LineWriter(kStandardError).line(text::kProgramName, text::kFolderUsage);
+        status = text::kExitUsage;
+    } else if (!operands->folder.empty()) {
+        const std::optional<std::string_view> block =
+            operands->files.empty() ? std::nullopt : std::optional(operands->files.front());
+        status = runFolderCheck(operands->folder, block, ConsoleStreams{});
     } else {
-        status = runBlockCheck(line.operands, ConsoleStreams{});
+        status = runBlockCheck(operands->files, ConsoleStreams{});
     }
 
     // A double-clicked program's window closes as it ends, taking the count

@@ -14,6 +14,7 @@
 #include "common/system.hpp"
 #include "common/texts.hpp"
 #include "counter/counter_texts.hpp"
+#include "counter/tally.hpp"
 
 namespace text = tallyrun_text;
 namespace shared = common_text;
@@ -23,10 +24,8 @@ using text::kExitNotCounted;
 using text::kExitReady;
 using text::kExitTrouble;
 
-namespace {
-
 int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& out,
-              LineWriter& err) {
+              LineWriter& err, std::int64_t* taken) {
     const BlockFile file{text::kProgramName, name, name == "-"};
     const std::string path(name);
     const int fd = file.standardInput ? console.input : sys::openInputFile(path.c_str());
@@ -37,6 +36,9 @@ int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& 
     const BlockCheck check = checkBlock(fd, file, out, err, CheckFor::Tallyrun);
     if (!file.standardInput) {
         sys::closeFile(fd);
+    }
+    if (taken != nullptr) {
+        *taken = check.tally.taken();
     }
     switch (check.result) {
         case BlockCheck::Result::Ready:
@@ -49,8 +51,6 @@ int checkFile(std::string_view name, const ConsoleStreams& console, LineWriter& 
     }
     return kExitTrouble;
 }
-
-}  // namespace
 
 int runLineCounter(const ConsoleStreams& console) {
     LineWriter err(console.error);
@@ -97,7 +97,7 @@ int runBlockCheck(const std::vector<std::string_view>& names, const ConsoleStrea
     LineWriter err(console.error);
     int status = kExitReady;
     for (const std::string_view name : names) {
-        status = std::max(status, checkFile(name, console, out, err));
+        status = std::max(status, checkFile(name, console, out, err, nullptr));
         if (out.failed()) {
             err.line(shared::kOutputNotWritten);
             return kExitTrouble;

@@ -12,6 +12,7 @@
 #include "common/block_check.hpp"
 #include "common/console_output.hpp"
 #include "common/id_rule.hpp"
+#include "common/ids_in_use.hpp"
 #include "common/shown.hpp"
 #include "common/system.hpp"
 #include "common/texts.hpp"
@@ -135,12 +136,41 @@ void explainAnswer(LineWriter& err, std::string_view typed, bool cut, const Star
     err.endLine();
 }
 
-// Asks for the starting ID until an answer fits the block. At a console a
-// wrong answer is explained and the question asked again; from a pipe or a
-// file the explanation ends the run. Nothing at all, the end of input,
-// leaves nothing to take.
+// The game's folder given with the block: the IDs its IDE files define, and
+// the start it proposes, the lowest with room for the block.
+struct FolderInUse {
+    std::string_view name;  // as given
+    std::string path;       // from the root, since the run moves to the block's folder
+    FolderIds ids;
+    std::int32_t proposal;
+};
+
+// Says which ID in use a typed start meets, and where it is defined.
+void explainMeeting(LineWriter& err, std::string_view typed, std::int32_t used,
+                    const FolderInUse& folder) {
+    IdSet wanted;
+    wanted.add(used);
+    const std::vector<DefinedId> places = placesOf(folder.path, folder.ids, wanted);
+    err << text::kProgramName << text::kAnswerWas;
+    writeShown(err, typed.substr(0, shared::kRestShown));
+    err << text::kMeetsId << used;
+    if (!places.empty()) {
+        err << text::kDefinedAt;
+        writeShown(err, places.front().place.file);
+        err << text::kLineNumberBefore << places.front().place.line << text::kModelBefore;
+        writeShown(err, places.front().place.model);
+    }
+    err.endLine();
+}
+
+// Asks for the starting ID until an answer fits the block, and meets no ID in
+// use under the folder, when one is given; there an empty answer takes the
+// proposed start. At a console a wrong answer is explained and the question
+// asked again; from a pipe or a file the explanation ends the run. Nothing at
+// all, the end of input, leaves nothing to take.
 std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& out,
-                                     LineWriter& err, std::int32_t lines) {
+                                     LineWriter& err, std::int32_t lines,
+                                     const FolderInUse* folder) {
     InputReader input(console.input);
     const bool typed = sys::isConsole(console.input);
     for (;;) {
@@ -171,14 +201,41 @@ std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& 
         if (cut && judged.kind != StartAnswer::Kind::NoNumber) {
             judged = {StartAnswer::Kind::NoNumber, 0, 0, false};
         }
-        if (judged.kind == StartAnswer::Kind::Taken) {
+        if (folder != nullptr && judged.kind == StartAnswer::Kind::Empty) {
+            return folder->proposal;
+        }
+        const std::optional<std::int32_t> used =
+            folder != nullptr && judged.kind == StartAnswer::Kind::Taken
+                ? folder->ids.used.firstIn(judged.start, judged.start + lines - 1)
+                : std::nullopt;
+        if (judged.kind == StartAnswer::Kind::Taken && !used) {
             return judged.start;
         }
-        explainAnswer(err, answer, cut, judged, lines);
+        if (used) {
+            explainMeeting(err, answer, *used, *folder);
+        } else {
+            explainAnswer(err, answer, cut, judged, lines);
+        }
         if (!typed) {
             return std::nullopt;
         }
     }
+}
+
+// What the folder's IDs mean for the block: the IDs defined twice, if any,
+// and the start proposed.
+void sayFolder(LineWriter& out, const FolderInUse& folder, std::int32_t lines) {
+    const std::int32_t conflicts = folder.ids.twice.count();
+    if (conflicts > 0) {
+        out << text::kConflicts;
+        writeShown(out, folder.name);
+        out << text::kConflictsCount << conflicts << text::kConflictsList;
+        writeShown(out, folder.name);
+        out.line(text::kConflictsListEnd);
+    }
+    out << text::kProposal << lines << text::kFreeUnder;
+    writeShown(out, folder.name);
+    out.line(text::kProposalStart, folder.proposal, text::kProposalEnd);
 }
 
 }  // namespace
@@ -216,7 +273,8 @@ bool isAsChecked(const CheckedBlock& block) {
            sys::stampPath(block.nameHere.c_str(), named) && named == block.checked;
 }
 
-SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
+SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> folderGiven,
+                         const ConsoleStreams& console) {
     LineWriter out(console.output);
     LineWriter err(console.error);
     const BlockFile file{text::kProgramName, name, false};
@@ -255,6 +313,23 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
         return refuseBlock(err, text::kBlockNotTaken);
     }
 
+    // The game's folder, read before the run moves to the block's: the start
+    // proposed is the lowest that meets no ID in use there.
+    std::optional<FolderInUse> inUse;
+    if (folderGiven) {
+        inUse = FolderInUse{*folderGiven, sys::absolutePath(*folderGiven), {}, 0};
+        inUse->ids = readFolderIds(inUse->path, text::kProgramName, err);
+        const auto lines = static_cast<std::int32_t>(check.tally.lines);
+        const std::optional<std::int32_t> start = lowestFreeStart(inUse->ids.used, lines);
+        if (!start) {
+            err << text::kProgramName << text::kNoFreeRun << lines << text::kFreeUnder;
+            writeShown(err, *folderGiven);
+            err.endLine();
+            return refuseBlock(err, text::kNoStartTaken);
+        }
+        inUse->proposal = *start;
+    }
+
     // A file dropped on the program does not start it in a folder the user
     // chose: the results go beside the block.
     const std::string folder = sys::folderOf(name);
@@ -264,7 +339,7 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
         return refuseBlock(err, text::kBlockNotTaken);
     }
     CheckedBlock ready{block.fd(), static_cast<std::int32_t>(check.tally.lines), 0, file,
-                       sys::nameInFolder(name), stamp};
+                       sys::nameInFolder(name), stamp, {}};
     const std::string current = sys::currentFolder();
     out.lines(text::kBanner);
     out << text::kResultsFolder;
@@ -273,8 +348,13 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
     out << text::kLinesToSort;
     writeShown(out, name);
     out.line(text::kLinesToSortEnd, ready.lines);
+    if (inUse) {
+        sayFolder(out, *inUse, ready.lines);
+        ready.freeUnder = inUse->name;
+    }
 
-    const std::optional<std::int32_t> start = askStart(console, out, err, ready.lines);
+    const std::optional<std::int32_t> start =
+        askStart(console, out, err, ready.lines, inUse ? &*inUse : nullptr);
     if (!start) {
         return refuseBlock(err, text::kNoStartTaken);
     }
@@ -289,5 +369,11 @@ SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console) {
 SortingEnd refuseSeveralBlocks(const ConsoleStreams& console) {
     LineWriter err(console.error);
     err.line(text::kProgramName, text::kSeveralBlocks);
+    return refuseBlock(err, text::kBlockNotTaken);
+}
+
+SortingEnd refuseFolderUsage(const ConsoleStreams& console) {
+    LineWriter err(console.error);
+    err.line(text::kProgramName, text::kFolderUsage);
     return refuseBlock(err, text::kBlockNotTaken);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "common/console_input.hpp"
@@ -13,11 +14,15 @@
 // run (sorting_run.hpp) claim and empty Sorted.ide and Sorted.log, beside the
 // block. Every refusal on the way leaves both files as they were.
 
-// The run of the block file `name`.
-SortingEnd sortBlockFile(std::string_view name, const ConsoleStreams& console);
+// The run of the block file `name`, with the IDs in use under `folder`, the
+// game's or the mod's, when one is given.
+SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> folder,
+                         const ConsoleStreams& console);
 
-// The refusal of a command line with several block files: nothing touched.
+// The refusal of a command line with several block files, or with a folder
+// but not one block file: nothing touched.
 SortingEnd refuseSeveralBlocks(const ConsoleStreams& console);
+SortingEnd refuseFolderUsage(const ConsoleStreams& console);
 
 // A starting ID as typed for a block of `lines` lines, judged as a whole
 // line: a number from 1 to 999998, with blanks around it at most, whose last

@@ -1,4 +1,6 @@
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/command_line.hpp"
@@ -31,14 +33,24 @@ int main(int argc, char* argv[]) {
     sys::outliveConsole();
 
     // Do the work: the block comes from the file named on the command line
-    // (or dropped on the program), or else from the console.
+    // (or dropped on the program), with the game's folder when it is dropped
+    // too, or else from the console.
     SortingEnd end{};
+    std::vector<std::string_view> files;
+    std::vector<std::string_view> folders;
+    for (const std::string_view operand : line.operands) {
+        (sys::isFolder(std::string(operand).c_str()) ? folders : files).push_back(operand);
+    }
     if (line.answered) {
         end = {*line.answered, false};
-    } else if (line.operands.size() > 1) {
+    } else if (!folders.empty() && (folders.size() > 1 || files.size() != 1)) {
+        end = refuseFolderUsage(ConsoleStreams{});
+    } else if (files.size() > 1) {
         end = refuseSeveralBlocks(ConsoleStreams{});
-    } else if (line.operands.size() == 1) {
-        end = sortBlockFile(line.operands.front(), ConsoleStreams{});
+    } else if (files.size() == 1) {
+        const std::optional<std::string_view> folder =
+            folders.empty() ? std::nullopt : std::optional(folders.front());
+        end = sortBlockFile(files.front(), folder, ConsoleStreams{});
     } else {
         end = runSorting(ConsoleStreams{});
     }

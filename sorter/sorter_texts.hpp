@@ -11,12 +11,15 @@ namespace renumbrix_text {
 // The answers to --version and --help.
 constexpr std::string_view kProgramName = "renumbrix";
 constexpr std::string_view kHelp =
-    "Usage: renumbrix [BLOCKFILE]\n"
+    "Usage: renumbrix [BLOCKFILE [FOLDER]]\n"
     "Gives a block of item definition (IDE) lines new, consecutive object IDs.\n"
     "Given a block file (renumbrix block.txt, or a file dropped on renumbrix.exe),\n"
     "it checks the block as tallyrun does, takes the count from it, asks only for\n"
     "the new ID of the first line, and writes its files beside the block; nothing\n"
-    "is written before an answer fits the block.\n"
+    "is written before an answer fits the block. Given the game's folder as well\n"
+    "(in either order, or both dropped together), it reads the IDE files under it\n"
+    "and proposes the lowest start whose new IDs none of them defines: Enter takes\n"
+    "it, and a typed start that meets an ID in use is refused.\n"
     "Without one, it asks on the console how many lines follow and the new ID of\n"
     "the first, then reads the lines as they are typed or pasted. Or it reads all\n"
     "of that from a file: the count, the starting ID, then the lines, one per\n"
@@ -64,6 +67,25 @@ constexpr std::string_view kOutsideRange = "\" lies outside 1 to 999998";
 constexpr std::string_view kTooHighFor = "\" is too high for ";  // the lines, then:
 constexpr std::string_view kTooHighLines =
     " lines: the last would get an ID above 999998. The highest start that fits: ";
+// With the game's folder besides the block: its conflicts, the start that
+// meets no ID in use, a typed start that does, and the closing word.
+constexpr std::string_view kConflicts = "IDs defined more than once under ";  // folder, then:
+constexpr std::string_view kConflictsCount = ": ";                             // count, then:
+constexpr std::string_view kConflictsList = " (tallyrun ";                     // folder, then:
+constexpr std::string_view kConflictsListEnd = " lists them)";
+constexpr std::string_view kProposal = "The lowest start with ";  // count, then:
+constexpr std::string_view kFreeUnder = " free IDs under ";    // folder, then:
+constexpr std::string_view kProposalStart = ": ";             // start, then:
+constexpr std::string_view kProposalEnd = ". Press Enter to take it, or type another.";
+constexpr std::string_view kNoFreeRun = ": no run of ";  // count, kFreeUnder, folder
+constexpr std::string_view kMeetsId = "\" meets ID ";     // after kAnswerWas, the answer
+constexpr std::string_view kDefinedAt = ", defined at ";  // then path:line  model
+constexpr std::string_view kLineNumberBefore = ":";
+constexpr std::string_view kModelBefore = "  ";
+constexpr std::string_view kNewIds = "The new IDs ";  // first, then:
+constexpr std::string_view kNewIdsTo = " to ";       // last, then:
+constexpr std::string_view kWereFreeUnder = " were free under ";  // folder, then:
+constexpr std::string_view kSentenceEnd = ".";
 // While a long block is sorted, on a console only: "Sorting line N of M".
 constexpr std::string_view kSortingLine = "Sorting line ";
 constexpr std::string_view kSortingOf = " of ";
@@ -78,6 +100,8 @@ constexpr std::string_view kSplitBlock =
     "More lines than renumbrix takes in one run (999998): split the block; ";
 constexpr std::string_view kNoStartTaken = "No starting ID taken; ";
 constexpr std::string_view kSeveralBlocks = ": give it one block file, not several";
+constexpr std::string_view kFolderUsage =
+    ": give it one block file, and one folder of IDE files besides it at most";
 // After the program's name and the file's.
 constexpr std::string_view kBlockNotOnDisk =
     " is no file on disk, which renumbrix must read twice: to check it, then to sort it";

@@ -426,6 +426,13 @@ void finishRun(Run& run, std::int32_t entered) {
     run.out.line(text::kTotal, entered);
     logTotal(run.log, entered);
     run.out.line();
+    if (run.block != nullptr && !run.block->freeUnder.empty()) {
+        run.out << text::kNewIds << run.block->start << text::kNewIdsTo
+                << std::int64_t{run.block->start} + entered - 1 << text::kWereFreeUnder;
+        writeShown(run.out, run.block->freeUnder);
+        run.out.line(text::kSentenceEnd);
+        run.out.line();
+    }
     run.out.line(text::kThanks);
 }
 

@@ -32,6 +32,7 @@ struct CheckedBlock {
     BlockFile file;          // its name, for what is said about it
     std::string nameHere;    // its name within the current folder
     sys::FileStamp checked;  // the file as it was checked
+    std::string_view freeUnder;  // the folder whose IDs the new ones meet none of, if given
 };
 
 // True while the block file is still the file it was when checked, unchanged.

@@ -11,6 +11,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from check_texts import (CR_ALONE, CR_ALONE_COPY, CR_INSIDE, CR_LF, CR_LF_COPY, CR_NOTE,  # noqa: E402
                          EMPTY, KEYWORD, MARK, MEND, NO_ID, NOT_UTF16, NOTHING, OUT_OF_RANGE, READY,
                          REMOVE, TOO_LONG, runs_on)
+from game_folder import FREE_2, FREE_100, REPORT_HEAD, full_folder, game_folder  # noqa: E402
 from harness import Case, Outcome, main, text  # noqa: E402
 from staging import In, Out, Stage, into  # noqa: E402
 
@@ -29,6 +30,7 @@ NOT_WRITTEN = text("Unable to write console output")
 
 HELP_TEXT = (
     "Usage: tallyrun [FILE]...",
+    "       tallyrun FOLDER [FILE]",
     "Counts the lines of a block of item definition lines as they are typed or",
     "pasted, or read from a file (tallyrun < block.txt), and shows the running",
     "total after each line: the count that renumbrix asks for first. A line",
@@ -39,6 +41,9 @@ HELP_TEXT = (
     "lists each line renumbrix would not take as it stands (a keyword, a comment,",
     "an ID that runs into other text) and why, then the count to declare; give",
     "renumbrix the block file once it is ready (renumbrix block.txt).",
+    "Given a folder (the game's or a mod's), it reads every IDE file under it and",
+    "lists each ID defined more than once, with its places, and the free ranges;",
+    "given a block file as well, the lowest free start for its lines.",
     "A FILE of - is standard input, and -- ends the options. It writes no files.",
     "--help, -h or /? (Windows) shows this text, --version the version; any",
     "other option is refused.")
@@ -66,6 +71,8 @@ TYPOS_LISTED = ((2, "15OO, b", runs_on(15, "OO, b")), (3, "1503., c", runs_on(15
 
 KEYWORDS = ("objs", "tobj", "2dfx", "end", "inst", "cars", "peds", "hier", "weap", "anim", "tanm",
             "txdp", "path")
+FOLDER_USAGE = ("tallyrun: give it block files, or one folder of IDE files, with one block file at "
+                "most")
 
 # A C1 control as UTF-8, the same byte alone, and two bidirectional controls, as a name holds
 # them (the lone byte as Python's file names hold one), and as the programs show them.
@@ -327,9 +334,10 @@ Ready as it stands. Count to declare: 3
     # Cases that tell apart faults the cases above let through.
     counted("a byte-order mark split between two reads", b"", 2, noted(MEND, (2, MARK)),
             stage=Stage(stdin_chunks=mark_split_between_reads)),
-    Case("a folder is no file to check", b"",
-         Outcome(b"", text("tallyrun: cannot read sub: Is a directory"), 2), args=("sub",),
-         setup=lambda work: (work / "sub").mkdir()),
+    Case("a folder is read for its IDE files, not checked as a block", b"",
+         Outcome(text("sub:", "IDE files read: 0; IDs they define: none.",
+                      "Free ranges of at least 100 IDs:", "1-999998 (999998 free)"), b"", 0),
+         args=("sub",), setup=lambda work: (work / "sub").mkdir()),
     Case("a line too long for the memory at hand is checked all the same", b"",
          Outcome(text("big.txt:", READY % 1), b"", 0), args=("big.txt",),
          setup=lambda work: sparse_line(work / "big.txt", 32 << 20),
@@ -475,6 +483,60 @@ Ready as it stands. Count to declare: 3
          Outcome(text("crlf.txt:", "2: # note" + NO_ID, REMOVE % 1), b"", 1),
          args=("crlf.txt",), setup=files(crlf_txt=b"150, a\n# note\r\n"),
          not_under_wine="the Windows program reads CR LF as a line break"),
+    # A folder's IDE files read for the IDs in use.
+    Case("a game folder: files read, IDs defined twice and outside, free ranges", b"",
+         Outcome(text(*REPORT_HEAD, *FREE_100), b"", 1), args=("game",), setup=game_folder()),
+    Case("a block and its folder: the free ranges for the block, and its lowest start", b"",
+         Outcome(text("block.txt:", READY % 2, *REPORT_HEAD, *FREE_2,
+                      "Lowest free start for these 2 lines: 1"), b"", 1),
+         args=("block.txt", "game"),
+         setup=lambda work: (game_folder()(work), (work / "block.txt").write_bytes(b"1, a\n2, b\n"))),
+    Case("a folder and its block, in that order", b"",
+         Outcome(text("block.txt:", READY % 2, *REPORT_HEAD, *FREE_2,
+                      "Lowest free start for these 2 lines: 1"), b"", 1),
+         args=("game", "block.txt"),
+         setup=lambda work: (game_folder()(work), (work / "block.txt").write_bytes(b"1, a\n2, b\n"))),
+    Case("an IDE file that cannot be read is named, the rest read", b"",
+         Outcome(text(*REPORT_HEAD, *FREE_100),
+                 text("tallyrun: cannot read data<SEP>locked.ide: Permission denied"), 2),
+         args=("game",), setup=lambda work: (game_folder({"data/locked.ide": b"objs\n9, x\nend\n"})(work),
+                                             (work / "game/data/locked.ide").chmod(0)),
+         stage=Stage(unprivileged=True)),
+    Case("an IDE file saved as UTF-16 is named, the rest read", b"",
+         Outcome(text(*REPORT_HEAD, *FREE_100), text("tallyrun: data<SEP>wide.ide" + NOT_UTF16), 2),
+         args=("game",), setup=game_folder({"data/wide.ide": "objs\r\n9, x\r\nend\r\n".encode("utf-16")})),
+    Case("a folder whose IDs fill the range has no free range, said plainly", b"",
+         Outcome(text("full:", "IDE files read: 1; IDs they define: 999998, from 1 to 999998.",
+                      "No run of 100 free IDs under this folder."), b"", 0),
+         args=("full",), setup=full_folder, timeout=60),
+    Case("a folder without IDE files", b"",
+         Outcome(text("empty:", "IDE files read: 0; IDs they define: none.", "Free ranges of at least 100 IDs:",
+                      "1-999998 (999998 free)"), b"", 0),
+         args=("empty",), setup=lambda work: (work / "empty").mkdir()),
+    Case("a link to a folder is not followed", b"",
+         Outcome(text("game:", "IDE files read: 0; IDs they define: none.",
+                      "Free ranges of at least 100 IDs:", "1-999998 (999998 free)"), b"", 0),
+         args=("game",), setup=lambda work: (game_folder()(work), (work / "game").rename(work / "real"),
+                                             (work / "game").mkdir(),
+                                             (work / "game/data").symlink_to("../real/data")),
+         not_under_wine="Wine shows a Unix link to a folder as the folder"),
+    Case("more than thirty free ranges end with how many more", b"",
+         Outcome(text("block.txt:", READY % 5, "many:",
+                      "IDE files read: 1; IDs they define: 40, from 10 to 400.",
+                      "Free ranges of at least 5 IDs:",
+                      *(f"{n * 10 + 1}-{n * 10 + 9} (9 free)" for n in range(30)),
+                      "and 11 more free ranges", "Lowest free start for these 5 lines: 1"), b"", 0),
+         args=("block.txt", "many"), setup=lambda work: (
+             (work / "many").mkdir(),
+             (work / "many/m.ide").write_bytes(
+                 b"objs\n" + b"".join(b"%d, m\n" % (n * 10) for n in range(1, 41)) + b"end\n"),
+             (work / "block.txt").write_bytes(b"1, a\n2, b\n3, c\n4, d\n5, e\n"))),
+    Case("two folders are refused with what tallyrun takes", b"",
+         Outcome(b"", text(FOLDER_USAGE), 2), args=("game", "other"),
+         setup=lambda work: (game_folder()(work), (work / "other").mkdir())),
+    Case("a folder with two blocks is refused with what tallyrun takes", b"",
+         Outcome(b"", text(FOLDER_USAGE), 2), args=("a.txt", "game", "b.txt"),
+         setup=game_folder()),
     checked("more lines than renumbrix takes in one run", ("many.txt",),
             text("many.txt:", "More lines than renumbrix takes in one run (999998): split the "
                  "block. Lines it would take: 999999"), 1, many_txt=b"1\n" * 999999),

@@ -152,7 +152,9 @@ class Platform:
 
     def expected(self, data: bytes, work: Path) -> bytes:
         """Expected console text on this platform, with <FOLDER:sub> standing for the folder
-        `sub` of the working folder (<FOLDER:> for the working folder itself)."""
+        `sub` of the working folder (<FOLDER:> for the working folder itself), and <SEP> for
+        the separator of a path the program joins."""
+        data = data.replace(b"<SEP>", b"\\" if self.wine else b"/")
         return re.sub(rb"<FOLDER:([^>]*)>",
                       lambda match: self.folder(work / match[1].decode("utf-8")),
                       self.translate(data))

@@ -18,6 +18,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from game_folder import full_folder, game_folder  # noqa: E402
 from harness import ABSENT, UNCHECKED, Case, Mode, Outcome, Streamed, main, text  # noqa: E402
 from staging import In, Out, Stage, into  # noqa: E402
 from check_texts import EMPTY, KEYWORD, MARK, NO_ID, NOT_UTF16, runs_on  # noqa: E402
@@ -278,12 +279,15 @@ def unknown_option(name, stdin, argument, args=None, shown=None, **options):
 
 
 HELP_TEXT = (
-    "Usage: renumbrix [BLOCKFILE]",
+    "Usage: renumbrix [BLOCKFILE [FOLDER]]",
     "Gives a block of item definition (IDE) lines new, consecutive object IDs.",
     "Given a block file (renumbrix block.txt, or a file dropped on renumbrix.exe),",
     "it checks the block as tallyrun does, takes the count from it, asks only for",
     "the new ID of the first line, and writes its files beside the block; nothing",
-    "is written before an answer fits the block.",
+    "is written before an answer fits the block. Given the game's folder as well",
+    "(in either order, or both dropped together), it reads the IDE files under it",
+    "and proposes the lowest start whose new IDs none of them defines: Enter takes",
+    "it, and a typed start that meets an ID in use is refused.",
     "Without one, it asks on the console how many lines follow and the new ID of",
     "the first, then reads the lines as they are typed or pasted. Or it reads all",
     "of that from a file: the count, the starting ID, then the lines, one per",
@@ -419,9 +423,11 @@ def folder_line(folder=""):
     return text(f"Sorted.ide and Sorted.log go in the block's folder: <FOLDER:{folder}>")
 
 
-def asked(count, name="block.txt", folder=""):
-    """What the console shows of a block file up to its one question."""
-    return BANNER + folder_line(folder) + text(f"Lines to sort in {name}: {count}") + ASK_START
+def asked(count, name="block.txt", folder="", said=b""):
+    """What the console shows of a block file up to its one question, with what is `said` of the
+    game's folder before it."""
+    return (BANNER + folder_line(folder) + text(f"Lines to sort in {name}: {count}") + said
+            + ASK_START)
 
 
 def from_file(run, count, folder="", name="block.txt"):
@@ -470,6 +476,29 @@ CR_LF_NOTE = ("Its lines end in CR LF (Windows line ends), and renumbrix on Linu
 SCRIPT_FOLDERS = ("Моды/регион", "Łukasz", "模组", "\U0001F3AE mods")
 NOT_ON_DISK = (" is no file on disk, which renumbrix must read twice: to check it, then to sort "
                "it")
+
+
+TWO_BLOCK_CHAIR = TWO_LINE_INPUT[6:]
+FOLDER_SAID = text("IDs defined more than once under game: 3 (tallyrun game lists them)",
+                   "The lowest start with 2 free IDs under game: %d. Press Enter to take it, or "
+                   "type another.")
+RENUMBRIX_FOLDER_USAGE = text("renumbrix: give it one block file, and one folder of IDE files "
+                              "besides it at most")
+
+
+def block_and_game(block):
+    return lambda work: (game_folder()(work), block_file(block)(work))
+
+
+def with_folder(run, count, start, proposal=1):
+    """The run of a block file of `count` lines with the game folder given: what a block file's
+    run shows, with the folder's conflicts and the proposed start before the question, and after
+    the totals the range of new IDs, free under the folder."""
+    run = from_file(run, count)
+    stdout = run.stdout.replace(ASK_START, FOLDER_SAID % proposal + ASK_START, 1)
+    stdout = stdout.replace(b"Special Thanks", b"The new IDs %d to %d were free under game.\n\n"
+                            b"Special Thanks" % (start, start + count - 1), 1)
+    return run.but(stdout=stdout)
 
 
 def start_refused(name, stdin, explanation, stderr_before=b""):
@@ -1135,9 +1164,8 @@ CASES = [
                   last=NOTHING_TO_SORT),
     block_refused("a block file of empty lines only", b"400\n",
                   text("block.txt:", "1: " + EMPTY), b"", block_file(b"\n"), last=FIX_LISTED),
-    block_refused("a folder given as the block file", b"400\n", b"",
-                  text("renumbrix: cannot read sub: Is a directory"), folder_named("sub"),
-                  args=("sub",)),
+    block_refused("a folder given as the block file is a folder without a block", b"400\n", b"",
+                  RENUMBRIX_FOLDER_USAGE, folder_named("sub"), args=("sub",)),
     block_refused("a block file saved as UTF-16", b"400\n", b"",
                   text("renumbrix: block.txt" + NOT_UTF16),
                   block_file("150, a\r\n".encode("utf-16"))),
@@ -1295,6 +1323,30 @@ CASES = [
     block_refused("a missing block in a folder named in another script", b"400\n", b"",
                   text("renumbrix: cannot read Моды/регион/gone.txt: No such file or directory"),
                   block_file(b"150, a\n", folder="Моды/регион"), args=("Моды/регион/gone.txt",)),
+    # The game's folder given with the block: a start that meets no ID in use.
+    Case("Enter takes the lowest free start under the folder", b"\n",
+         with_folder(completed(2, 1, [accepted(150, CHAIR), accepted(151, ", table, tabletxd, 100, 0")]),
+                     2, 1), args=("block.txt", "game"), setup=block_and_game(TWO_BLOCK_CHAIR)),
+    Case("a folder and its block, in that order, with a start typed", b"198\n",
+         with_folder(completed(2, 198, [accepted(150, CHAIR), accepted(151, ", table, tabletxd, 100, 0")]),
+                     2, 198), args=("game", "block.txt"), setup=block_and_game(TWO_BLOCK_CHAIR)),
+    block_refused("a start that meets an ID in use is refused, with its place", b"199\n",
+                  asked(2, said=FOLDER_SAID % 1),
+                  text('renumbrix: the answer "199" meets ID 200, defined at '
+                       "data<SEP>maps<SEP>LA<SEP>la.ide:4  lamp"),
+                  block_and_game(TWO_BLOCK), args=("block.txt", "game"), last=NO_START),
+    block_refused("no run of free IDs wide enough under the folder", b"\n", b"",
+                  text("renumbrix: no run of 2 free IDs under full"),
+                  lambda work: (full_folder(work), block_file(TWO_BLOCK)(work)),
+                  args=("block.txt", "full"), last=NO_START, timeout=60),
+    block_refused("a folder alone is refused with what renumbrix takes", b"400\n", b"",
+                  RENUMBRIX_FOLDER_USAGE, game_folder(), args=("game",)),
+    block_refused("two folders and a block are refused", b"400\n", b"", RENUMBRIX_FOLDER_USAGE,
+                  lambda work: (game_folder()(work), (work / "other").mkdir(),
+                                block_file(TWO_BLOCK)(work)), args=("game", "block.txt", "other")),
+    block_refused("two blocks and a folder are refused", b"400\n", b"", RENUMBRIX_FOLDER_USAGE,
+                  lambda work: (game_folder()(work), block_file(TWO_BLOCK)(work)),
+                  args=("block.txt", "game", "block.txt")),
     Case("-- before a block file whose name starts with a hyphen", b"400\n",
          from_file(completed(1, 400, [accepted(150, ", a")]), 1, name="-block.txt"),
          args=("--", "-block.txt"), setup=block_file(b"150, a\n", name="-block.txt")),
