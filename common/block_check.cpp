@@ -237,7 +237,7 @@ void reportUnreadable(LineWriter& err, const BlockFile& file, int error) {
 BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter& err,
                       CheckFor reader) {
     using Result = BlockCheck::Result;
-    InputReader input(fd);
+    InputReader input(fd, true);
     BlockCheck check;
     if (passMarkAtStart(input) == TextMark::Utf16) {
         reportFile(err, file, shared::kReasonFollows, shared::kFileIsUtf16);
@@ -282,6 +282,7 @@ BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter
         reportUnreadable(err, file, input.readError());
         return check;
     }
+    check.content = input.digest();
 
     const bool ready = check.tally.ready();
     check.result = ready ? Result::Ready : Result::LinesListed;

@@ -99,6 +99,7 @@ struct BlockCheck {
     };
     Result result = Result::NotRead;
     Tally tally;
+    InputReader::Digest content;  // the bytes the check read: all of them when it got to the end
 };
 
 enum class CheckFor { Tallyrun, Renumbrix };

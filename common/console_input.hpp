@@ -37,7 +37,21 @@ class InputReader {
 public:
     static constexpr int kEnd = -1;
 
-    explicit InputReader(int fd) : fd_(fd), buffer_(new char[kBufferSize]) {}
+    // What a reader has read: how many bytes, and a digest of them that does
+    // not depend on how the reads fell. Two readings of a file that differ
+    // in a byte differ here.
+    struct Digest {
+        std::uint64_t bytes = 0;
+        std::uint64_t hash = kDigestStart;
+        bool operator==(const Digest& other) const {
+            return bytes == other.bytes && hash == other.hash;
+        }
+        bool operator!=(const Digest& other) const { return !(*this == other); }
+    };
+
+    // With `digested`, every byte read is taken into digest().
+    explicit InputReader(int fd, bool digested = false)
+        : fd_(fd), digested_(digested), buffer_(new char[kBufferSize]) {}
 
     // The next byte (0 to 255) without consuming it, or kEnd. Waits for
     // input when none is buffered.
@@ -176,6 +190,17 @@ public:
     // The system's error number for the failed read, 0 when there was none.
     int readError() const { return readError_; }
 
+    // The bytes read so far, for a reader made `digested`.
+    Digest digest() const { return {passed_ + limit_, hash_}; }
+
+    // Reads the input to its end, taking nothing: the digest then covers all
+    // of it.
+    void readToEnd() {
+        while (peek() != kEnd) {
+            skipLine();
+        }
+    }
+
     // True the first time it is asked after a read has failed, so that the
     // failure is reported once, when it happens.
     bool failureToReport() {
@@ -204,11 +229,24 @@ private:
             }
             return false;
         }
+        if (digested_) {
+            // FNV-1a, byte by byte, so that it is the same however the
+            // reads fall.
+            for (const char* byte = buffer_.get() + limit_; byte != buffer_.get() + limit_ + count;
+                 ++byte) {
+                hash_ = (hash_ ^ static_cast<unsigned char>(*byte)) * kDigestPrime;
+            }
+        }
         limit_ += static_cast<std::size_t>(count);
         return true;
     }
 
+    static constexpr std::uint64_t kDigestStart = 0xcbf29ce484222325;
+    static constexpr std::uint64_t kDigestPrime = 0x100000001b3;
+
     int fd_;
+    bool digested_;
+    std::uint64_t hash_ = kDigestStart;
     bool ended_ = false;
     bool stopped_ = false;
     bool readFailed_ = false;

@@ -127,7 +127,8 @@ enum class NotOwnFile {
     None,
     Refused,        // the system refuses: no right, no room, a folder of that name
     HeldElsewhere,  // another program holds it, or it is a FIFO that nobody reads
-    Link,           // a symbolic link (on Windows any reparse point), never followed
+    Link,           // a symbolic link (on Windows any reparse point), never followed, or a
+                    // file with more names than this one, any of them elsewhere
     Device,         // a device: a terminal, the null device, a disk
     Socket,
 };
@@ -142,6 +143,11 @@ enum class NotOwnFile {
 // may write the file while it stays open. Returns -1 on failure, with `why`
 // telling the reason.
 int openTextFile(const char* name, NotOwnFile& why);
+
+// What stands under the name now, without opening it: None for nothing, a
+// regular file of one name, a FIFO or a folder (which the open then
+// refuses); else why it is no file of the program's own.
+NotOwnFile lookAtEntry(const char* name);
 
 // True when something of that name exists in the folder, in any form: a
 // file, a folder, a link (even one that leads nowhere).

@@ -214,9 +214,12 @@ bool stampPath(const char* name, FileStamp& stamp) {
 
 namespace {
 
-// Why an entry of this kind is no file of the program's own to write.
-NotOwnFile notOwn(mode_t mode) {
-    if (S_ISLNK(mode)) {
+// Why an entry of this kind is no file of the program's own to write. A
+// regular file with another name besides this one (a hard link, which a
+// downloaded archive can make) is written through under either name.
+NotOwnFile notOwn(const struct stat& entry) {
+    const mode_t mode = entry.st_mode;
+    if (S_ISLNK(mode) || (S_ISREG(mode) && entry.st_nlink > 1)) {
         return NotOwnFile::Link;
     }
     if (S_ISCHR(mode) || S_ISBLK(mode)) {
@@ -231,9 +234,8 @@ int openTextFile(const char* name, NotOwnFile& why) {
     // The entry is looked at before it is opened, so that a device is never
     // opened at all; the open itself follows no link, and what it opened is
     // looked at again, in case the entry changed in between.
-    struct stat entry;
-    if (::lstat(name, &entry) == 0 && notOwn(entry.st_mode) != NotOwnFile::None) {
-        why = notOwn(entry.st_mode);
+    why = lookAtEntry(name);
+    if (why != NotOwnFile::None) {
         return -1;
     }
     int fd;
@@ -249,7 +251,7 @@ int openTextFile(const char* name, NotOwnFile& why) {
         return -1;
     }
     struct stat opened;
-    why = ::fstat(fd, &opened) != 0 ? NotOwnFile::Refused : notOwn(opened.st_mode);
+    why = ::fstat(fd, &opened) != 0 ? NotOwnFile::Refused : notOwn(opened);
     // Non-blocking only for the open itself; writes wait as usual.
     const int flags = ::fcntl(fd, F_GETFL);
     if (why != NotOwnFile::None || flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
@@ -258,6 +260,11 @@ int openTextFile(const char* name, NotOwnFile& why) {
         return -1;
     }
     return fd;
+}
+
+NotOwnFile lookAtEntry(const char* name) {
+    struct stat entry;
+    return ::lstat(name, &entry) == 0 ? notOwn(entry) : NotOwnFile::None;
 }
 
 bool nameExists(const char* name) {

@@ -249,10 +249,11 @@ int openTextFile(const char* name, NotOwnFile& why) {
         return -1;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    why = !isDiskFile(handle)                             ? NotOwnFile::Device
-          : !GetFileInformationByHandle(handle, &info)    ? NotOwnFile::Refused
-          : info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? NotOwnFile::Link
-                                                                 : NotOwnFile::None;
+    why = !isDiskFile(handle)                          ? NotOwnFile::Device
+          : !GetFileInformationByHandle(handle, &info) ? NotOwnFile::Refused
+          : (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1
+              ? NotOwnFile::Link
+              : NotOwnFile::None;
     const int fd = why == NotOwnFile::None
                        ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT)
                        : -1;
@@ -261,6 +262,28 @@ int openTextFile(const char* name, NotOwnFile& why) {
         CloseHandle(handle);
     }
     return fd;
+}
+
+NotOwnFile lookAtEntry(const char* name) {
+    // Opened as itself, for its attributes only: nothing is created or
+    // changed, and a device is not opened for reading or writing.
+    const HANDLE handle =
+        CreateFileW(wide(name).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return NotOwnFile::None;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info);
+    const bool disk = isDiskFile(handle);
+    CloseHandle(handle);
+    if (!disk) {
+        return NotOwnFile::Device;
+    }
+    const bool link = known && ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+                                info.nNumberOfLinks > 1);
+    return link ? NotOwnFile::Link : NotOwnFile::None;
 }
 
 bool nameExists(const char* name) {

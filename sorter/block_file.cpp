@@ -25,8 +25,8 @@ namespace {
 
 constexpr int kExitFailure = 1;
 
-// How much of a typed answer is kept to judge and show: more than any
-// number, with blanks around it, needs.
+// How much of a typed answer is kept to judge and show, from its first byte
+// that is no blank: more than any number needs.
 constexpr std::size_t kAnswerKept = 256;
 
 // The block file's descriptor, closed when the run is over.
@@ -136,6 +136,33 @@ void explainAnswer(LineWriter& err, std::string_view typed, bool cut, const Star
     err.endLine();
 }
 
+// A typed answer as far as it is kept: its first kAnswerKept bytes from the
+// first that is no blank, and what came beyond them: nothing but blanks, more
+// digits right behind (a number too long for any ID), or anything else.
+struct TypedAnswer {
+    enum class Beyond { Nothing, Digits, Other };
+    std::string kept;
+    Beyond beyond = Beyond::Nothing;
+    bool blankBeyond = false;
+
+    void take(std::string_view bytes) {
+        for (const char c : bytes) {
+            if (kept.empty() && isBlank(c)) {
+                continue;
+            }
+            if (kept.size() < kAnswerKept) {
+                kept.push_back(c);
+            } else if (isBlank(c)) {
+                blankBeyond = true;
+            } else if (c >= '0' && c <= '9' && !blankBeyond && beyond != Beyond::Other) {
+                beyond = Beyond::Digits;
+            } else {
+                beyond = Beyond::Other;
+            }
+        }
+    }
+};
+
 // The game's folder given with the block: the IDs its IDE files define, and
 // the start it proposes, the lowest with room for the block.
 struct FolderInUse {
@@ -172,20 +199,19 @@ std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& 
                                      LineWriter& err, std::int32_t lines,
                                      const FolderInUse* folder) {
     InputReader input(console.input);
-    const bool typed = sys::isConsole(console.input);
+    const bool atConsole = sys::isConsole(console.input);
     for (;;) {
         out.line(text::kAskStart);
-        std::string answer;
-        bool cut = false;
+        TypedAnswer typed;
         const bool given = mayRead(input) && input.peek() != InputReader::kEnd;
         if (given) {
             input.passLine([&](const char* bytes, std::size_t count) {
-                const std::size_t room = kAnswerKept - answer.size();
-                cut = cut || count > room;
-                answer.append(bytes, std::min(count, room));
+                typed.take(std::string_view(bytes, count));
                 return true;
             });
         }
+        const std::string& answer = typed.kept;
+        const bool cut = typed.beyond != TypedAnswer::Beyond::Nothing;
         out.line();
         if (input.failureToReport()) {
             if (input.readError() == EILSEQ) {
@@ -199,7 +225,11 @@ std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& 
         }
         StartAnswer judged = judgeStartAnswer(answer, lines);
         if (cut && judged.kind != StartAnswer::Kind::NoNumber) {
-            judged = {StartAnswer::Kind::NoNumber, 0, 0, false};
+            // Digits beyond what is kept make a number too long for any ID.
+            const bool longer = typed.beyond == TypedAnswer::Beyond::Digits &&
+                                !answer.empty() && answer.back() >= '0' && answer.back() <= '9';
+            judged = longer ? StartAnswer{StartAnswer::Kind::OutOfRange, 0, 0, false}
+                            : StartAnswer{StartAnswer::Kind::NoNumber, 0, 0, false};
         }
         if (folder != nullptr && judged.kind == StartAnswer::Kind::Empty) {
             return folder->proposal;
@@ -216,7 +246,7 @@ std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& 
         } else {
             explainAnswer(err, answer, cut, judged, lines);
         }
-        if (!typed) {
+        if (!atConsole) {
             return std::nullopt;
         }
     }
@@ -339,7 +369,7 @@ SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> 
         return refuseBlock(err, text::kBlockNotTaken);
     }
     CheckedBlock ready{block.fd(), static_cast<std::int32_t>(check.tally.lines), 0, file,
-                       sys::nameInFolder(name), stamp, {}};
+                       sys::nameInFolder(name), stamp, check.content, {}};
     const std::string current = sys::currentFolder();
     out.lines(text::kBanner);
     out << text::kResultsFolder;
@@ -358,7 +388,18 @@ SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> 
     if (!start) {
         return refuseBlock(err, text::kNoStartTaken);
     }
-    if (!isAsChecked(ready)) {
+    // A change that keeps the stamp (a write through a mapping of the file)
+    // shows only in the bytes: they are read once more before anything is
+    // touched.
+    InputReader again(block.fd(), true);
+    if (isAsChecked(ready) && sys::rewindFile(block.fd())) {
+        again.readToEnd();
+    }
+    if (again.readFailed()) {
+        reportUnreadable(err, file, again.readError());
+        return refuseBlock(err, text::kBlockNotTaken);
+    }
+    if (again.digest() != ready.content || !sys::rewindFile(block.fd())) {
         reportFile(err, file, shared::kReasonFollows, text::kBlockChangedAtQuestion);
         return refuseBlock(err, text::kBlockNotTaken);
     }

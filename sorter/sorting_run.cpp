@@ -68,7 +68,7 @@ struct Run {
           err(streams.error),
           input(streams.input) {
         if (block != nullptr) {
-            blockInput = std::make_unique<InputReader>(block->fd);
+            blockInput = std::make_unique<InputReader>(block->fd, true);
         }
     }
 
@@ -289,6 +289,12 @@ SortingEnd endEarly(Run& run, std::string_view complaint) {
 // neither; then gives Sorted.ide its header and
 // Sorted.log its own. Returns how the run ended when it cannot go on.
 std::optional<SortingEnd> openFiles(Run& run) {
+    // A log that is no file of the run's own is refused before Sorted.ide is
+    // even opened, which would create it.
+    if (sys::lookAtEntry(text::kSortingLogName) != sys::NotOwnFile::None) {
+        openSortingLog(run);
+        return endRefused(run, text::kLogNotCreated, &run.log);
+    }
     const OutputFile::Claim ide = openSortedIde(run);
     if (ide != OutputFile::Claim::Taken) {
         return endRefused(run, text::kIdeNotCreated,
@@ -470,10 +476,13 @@ SortingEnd sortCheckedBlock(const ConsoleStreams& console, const CheckedBlock& b
     logRunHeader(run.log);
     finishRun(run, sortLines(run, block.lines, block.start));
 
-    // A file that is no longer the one checked (lines added make it longer)
-    // makes results that do not match what the check saw.
+    // A file that is no longer the one checked, or whose bytes are not those
+    // the check read (lines added make it longer), makes results that do not
+    // match what the check saw.
     if (!run.blockInput->readFailed()) {
-        run.blockChanged = run.blockChanged || !isAsChecked(block);
+        run.blockInput->readToEnd();
+        run.blockChanged = run.blockChanged || run.blockInput->digest() != block.content ||
+                           !isAsChecked(block);
     }
     if (run.blockChanged) {
         reportFile(run.err, block.file, shared::kReasonFollows, text::kBlockChangedInSort);

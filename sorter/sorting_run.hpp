@@ -32,10 +32,13 @@ struct CheckedBlock {
     BlockFile file;          // its name, for what is said about it
     std::string nameHere;    // its name within the current folder
     sys::FileStamp checked;  // the file as it was checked
+    InputReader::Digest content;  // its bytes as the check read them
     std::string_view freeUnder;  // the folder whose IDs the new ones meet none of, if given
 };
 
-// True while the block file is still the file it was when checked, unchanged.
+// True while the block file is still the file it was when checked, unchanged,
+// by its stamp. A change that leaves the stamp as it was (a write through a
+// mapping of the file) shows only in its bytes, which are compared apart.
 bool isAsChecked(const CheckedBlock& block);
 
 // The run of a checked block: the files are claimed and written, and the

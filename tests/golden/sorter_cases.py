@@ -707,7 +707,7 @@ def not_own(what, make, kind, kept=None, **options):
     """`Sorted.ide`, then `Sorted.log`, is `what` beside a ready block file in a folder of a
     pack, and in the current folder of the classic run: refused, with the reason, before
     anything is emptied; whatever it leads to stays as it was, and it stays what it is. A
-    refused log comes after Sorted.ide was claimed, and so created, but not emptied."""
+    refused log is refused before Sorted.ide is even created."""
     cases = []
     for name, complaint in (("Sorted.ide", "Unable to create Sorted.ide file"),
                             ("Sorted.log", "Unable to create sorted.log file")):
@@ -719,12 +719,11 @@ def not_own(what, make, kind, kept=None, **options):
 
             def same_kind(work, stdout, path=place + name):
                 test = {"link": stat.S_ISLNK, "device": stat.S_ISCHR, "block device": stat.S_ISBLK,
-                        "socket": stat.S_ISSOCK}
+                        "socket": stat.S_ISSOCK, "hard link": stat.S_ISREG}
                 is_still = test[kind](os.lstat(work / path).st_mode)
                 return None if is_still else f"{path} is no longer a {kind}"
 
-            files = ({f"{place}Sorted.ide": b""} if name == "Sorted.log"
-                     else {f"{place}Sorted.log": ABSENT})
+            files = {f"{place}Sorted.ide" if name == "Sorted.log" else f"{place}Sorted.log": ABSENT}
             cases.append(Case(
                 f"{name} {what} is refused{' beside a block file' if place else ''}",
                 b"400\n" if place else TWO_LINE_INPUT,
@@ -1044,7 +1043,8 @@ CASES = [
     console_in("standard output is Sorted.log", TWO_LINE_INPUT, "Sorted.log", "stdout"),
     console_in("standard error is Sorted.log", TWO_LINE_INPUT, "Sorted.log", "stderr"),
     Case("Sorted.log a hard link to Sorted.ide", TWO_LINE_INPUT,
-         refused("Sorted.log", ide=unchanged(EARLIER), in_use=True),
+         refused("Sorted.log", ide=unchanged(EARLIER), in_use=True).but(
+             stderr=text("Unable to create sorted.log file", LINK_REASON % "link")),
          setup=lambda work: (holding("Sorted.ide", EARLIER)(work),
                              os.link(work / "Sorted.ide", work / "Sorted.log"))),
     Case("Sorted.ide a FIFO takes the rest of a short write", LONG_TWO_LINES,
@@ -1066,6 +1066,9 @@ CASES = [
                                                           os.makedev(1, 3)), "device",
              not_natively=None if os.geteuid() == 0 else "making a device node needs root"),
     *not_own("a socket", bound_socket, "socket"),
+    *not_own("a hard link to a file outside", lambda work, path: (
+        (work / "home").mkdir(exist_ok=True), (work / "home/.bashrc").write_bytes(EARLIER),
+        os.link(work / "home/.bashrc", path)), "hard link", {"home/.bashrc": unchanged(EARLIER)}),
     *not_own("a block device node", lambda work, path: os.mknod(path, stat.S_IFBLK | 0o666,
                                                                 os.makedev(240, 0)), "block device",
              not_natively=None if os.geteuid() == 0 else "making a device node needs root"),
@@ -1077,7 +1080,8 @@ CASES = [
          after=lambda work, stdout: None if (work / "Sorted.ide").is_symlink() else "no link",
          stage=Stage(library={"STAGE_OPEN_LINK": "Sorted.ide:outside.txt"})),
     Case("Sorted.log a hard link to Sorted.ide where files cannot be locked", TWO_LINE_INPUT,
-         refused("Sorted.log", ide=unchanged(EARLIER), in_use=True),
+         refused("Sorted.log", ide=unchanged(EARLIER), in_use=True).but(
+             stderr=text("Unable to create sorted.log file", LINK_REASON % "link")),
          setup=lambda work: (holding("Sorted.ide", EARLIER)(work),
                              os.link(work / "Sorted.ide", work / "Sorted.log")),
          stage=Stage(library={"STAGE_NO_LOCKS": "1"})),
@@ -1186,7 +1190,7 @@ CASES = [
                  {"Sorted.ide": unchanged(b"150, a\n"), "Sorted.log": ABSENT}),
          args=("Sorted.ide",), setup=block_file(b"150, a\n", name="Sorted.ide")),
     Case("a block file hard-linked as Sorted.log is not emptied", b"400\n",
-         Outcome(asked(1), text("Unable to create sorted.log file"), 1,
+         Outcome(asked(1), text("Unable to create sorted.log file", LINK_REASON % "link"), 1,
                  {"Sorted.ide": unchanged(EARLIER * 1000), "block.txt": unchanged(b"150, a\n")}),
          args=("block.txt",),
          setup=lambda work: (earlier_run_files(work), (work / "Sorted.log").unlink(),
@@ -1202,8 +1206,13 @@ CASES = [
     answer_is_no_number("4\x1bOO", '"<ESC>" is no digit', "4<ESC>OO"),
     start_refused("a starting ID of a digit and a stray byte", b"5\x80\x80\n",
                   'the answer "5<0x80><0x80>" is no whole number: "<0x80>" is no digit'),
-    start_refused("a starting ID too long to keep is no number", b"5" + b" " * 300 + b"\n",
+    start_refused("a starting ID too long to keep is no number", b"5" + b" " * 300 + b"x\n",
                   'the answer "5' + " " * 39 + '..." is no whole number: type the digits only'),
+    start_refused("a starting ID of a hundred thousand digits lies outside the range",
+                  b"1" * 100000 + b"\n", 'the answer "' + "1" * 40 + '..." lies outside 1 to 999998'),
+    Case("a starting ID with hundreds of blanks around it", b" " * 300 + b"400" + b" " * 300 + b"\n",
+         from_file(completed(1, 400, [accepted(150, ", a")]), 1), args=("block.txt",),
+         setup=block_file(b"150, a\n")),
     start_refused("a starting ID of 0 with a block file", b"0\n",
                   'the answer "0" lies outside 1 to 999998'),
     start_refused("a starting ID too long to read with a block file", b"99999999999\n",
@@ -1238,7 +1247,10 @@ CASES = [
              status=1, stderr=CREATED + text("renumbrix: cannot read line 1 of block.txt: "
                                              "Input/output error")),
          args=("block.txt",), setup=block_file(TWO_BLOCK),
-         stage=Stage(library={"STAGE_READ_FAIL": "block.txt:3"})),
+         stage=Stage(library={"STAGE_READ_FAIL": "block.txt:5"})),
+    block_refused("a block that cannot be read once more after the answer", b"400\n", asked(2),
+                  text("renumbrix: cannot read block.txt: Input/output error"),
+                  block_file(TWO_BLOCK), stage=Stage(library={"STAGE_READ_FAIL": "block.txt:3"})),
     block_refused("a block cut short while the question waits", b"400\n", asked(2),
                   text("renumbrix: block.txt changed while renumbrix asked for the starting ID: "
                        "try again"), block_file(TWO_BLOCK),
@@ -1259,6 +1271,10 @@ CASES = [
                   asked(2), CHANGED_AT_QUESTION, block_file(TWO_BLOCK),
                   stage=Stage(library=dict(AT_QUESTION, STAGE_NO_TIMES="1"),
                               during_pause=save_anew("block.txt", TWO_BLOCK))),
+    block_refused("a block changed in place, its stamp kept, while the question waits", b"400\n",
+                  asked(2), CHANGED_AT_QUESTION, block_file(TWO_BLOCK),
+                  stage=Stage(library=dict(AT_QUESTION, STAGE_NO_TIMES="1"),
+                              during_pause=rewrite_in_place)),
     block_refused("a block rewritten in place at its size, its time put back", b"400\n",
                   asked(2), CHANGED_AT_QUESTION, block_file(TWO_BLOCK),
                   stage=Stage(library=AT_QUESTION, during_pause=rewrite_in_place)),
@@ -1309,6 +1325,17 @@ CASES = [
          stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3", "STAGE_NO_TIMES": "1"},
                      during_pause=lambda work: os.pwrite(
                          os.open(work / "block.txt", os.O_WRONLY), b"x", 7 * 18999) and None)),
+    Case("a block line changed in place while it is sorted, its stamp kept, fails the run",
+         b"1\n", from_file(completed(20000, 1, [accepted(150, ", a")] * 18999
+                                     + [accepted(150, ", b")] + [accepted(150, ", a")] * 1000),
+                           20000).but(
+             status=1, stderr=CREATED + text(
+                 "renumbrix: block.txt changed while renumbrix sorted it, so Sorted.ide and "
+                 "Sorted.log do not hold the block as checked: try again")),
+         args=("block.txt",), setup=block_file(b"150, a\n" * 20000),
+         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3", "STAGE_NO_TIMES": "1"},
+                     during_pause=lambda work: os.pwrite(
+                         os.open(work / "block.txt", os.O_WRONLY), b"b", 7 * 18999 + 5) and None)),
     Case("a block line too long for the memory at hand is named with its number", b"400\n",
          from_file(completed(3, 400, [accepted(150, ", a"), dropped(151), rejected(0)]), 3).but(
              status=1, stderr=CREATED + text("renumbrix: cannot read line 2 of block.txt: "
