@@ -1,5 +1,11 @@
 #pragma once
 
+// Whether renumbrix would take the lines of a block, and take them right,
+// judged by its own rule for the ID at a line's front (id_rule.hpp), so that
+// the programs cannot disagree: tallyrun notes such lines while it counts and
+// lists them when it checks a file, and renumbrix checks a block file the
+// same way before it touches anything.
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,12 +14,6 @@
 #include "common/console_input.hpp"
 #include "common/console_output.hpp"
 #include "common/shown.hpp"
-
-// Whether renumbrix would take the lines of a block, and take them right,
-// judged by its own rule for the ID at a line's front (id_rule.hpp), so that
-// the programs cannot disagree: tallyrun notes such lines while it counts and
-// lists them when it checks a file, and renumbrix checks a block file the
-// same way before it touches anything.
 
 enum class Verdict {
     Taken,
@@ -110,7 +110,8 @@ BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter
 // Says on `err` something about the file, in one line: the program's name,
 // `lead`, the file's name shown safely, then the pieces of `tail`.
 template <typename... Tail>
-void reportFile(LineWriter& err, const BlockFile& file, std::string_view lead, const Tail&... tail) {
+void reportFile(LineWriter& err, const BlockFile& file, std::string_view lead,
+                const Tail&... tail) {
     err << file.program << lead;
     writeShown(err, file.name);
     err.line(tail...);

@@ -1,3 +1,6 @@
+// The command line both programs take: help, the version, the refusal of an
+// option neither knows, "--", and the operands left for the program.
+
 #include "common/command_line.hpp"
 
 #include "common/console_input.hpp"

@@ -1,14 +1,14 @@
 #pragma once
 
+// The command line both programs take: help, the version, the refusal of
+// options they do not know, and the arguments left for the program.
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/system.hpp"
-
-// The command line both programs take: help, the version, the refusal of
-// options they do not know, and the arguments left for the program.
 
 // What a program says about itself when asked on its command line, and how it
 // reads its arguments.

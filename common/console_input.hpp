@@ -1,5 +1,9 @@
 #pragma once
 
+// The console input half of the console I/O module (console_output.hpp is
+// the other): the three console streams a program runs over, and the
+// block-buffered reader of its input.
+
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -11,10 +15,6 @@
 #include <string_view>
 
 #include "common/system.hpp"
-
-// The console input half of the console I/O module (console_output.hpp is
-// the other): the three console streams a program runs over, and the
-// block-buffered reader of its input.
 
 // The real programs bind the console streams to the process's standard
 // descriptors; tests bind them elsewhere.

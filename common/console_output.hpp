@@ -1,5 +1,9 @@
 #pragma once
 
+// The console output half of the console I/O module (console_input.hpp is
+// the other): the line writer, for the console and for files, and the files
+// a run writes.
+
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -8,10 +12,6 @@
 #include <string_view>
 
 #include "common/system.hpp"
-
-// The console output half of the console I/O module (console_input.hpp is
-// the other): the line writer, for the console and for files, and the files
-// a run writes.
 
 // Writes text line by line to a descriptor. Every line is handed to the
 // system as soon as it ends, in one system call, so a person at the console

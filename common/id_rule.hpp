@@ -1,15 +1,15 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <limits>
-#include <string_view>
-
 // The one rule by which renumbrix reads a number, whether the declared line
 // count, the starting ID or the ID at the front of a line, and the range every
 // such number must lie in; and the marks an editor may put in front of a
 // text. The block check (block_check.hpp) applies the same rules to tell
 // which lines renumbrix would not take.
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string_view>
 
 // The encoding a text announces with a mark at its very start, as editors
 // write them: a UTF-8 byte-order mark, which says nothing renumbrix needs, or

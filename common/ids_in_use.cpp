@@ -159,8 +159,7 @@ FolderIds readFolderIds(std::string_view folder, std::string_view program, LineW
     ids.files = ideFilesUnder(folder, program, err, ids.allRead);
     for (const std::string& name : ids.files) {
         const BlockFile file{program, name, false};
-        const bool read = readIdeFile(sys::joinPath(folder, name), file, err,
-                                   [&](std::int32_t id, std::int64_t number, const JudgedLine& line) {
+        const auto define = [&](std::int32_t id, std::int64_t number, const JudgedLine& line) {
             if (!isInIdRange(id)) {
                 ids.outsiders.push_back({id, {name, number, modelOf(line)}});
                 return;
@@ -171,7 +170,8 @@ FolderIds readFolderIds(std::string_view folder, std::string_view program, LineW
             ids.used.add(id);
             ids.lowest = ids.lowest == 0 ? id : std::min(ids.lowest, id);
             ids.highest = std::max(ids.highest, id);
-        });
+        };
+        const bool read = readIdeFile(sys::joinPath(folder, name), file, err, define);
         ids.filesRead += read ? 1 : 0;
         ids.allRead = ids.allRead && read;
     }

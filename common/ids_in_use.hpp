@@ -1,5 +1,14 @@
 #pragma once
 
+// The IDs the IDE files under a folder define: which of the range are in
+// use, which are defined more than once, where each is defined, and the runs
+// of IDs nobody uses. A file is read by the rule the block check applies to a
+// line (block_check.hpp): inside a section that defines IDs ("objs", "tobj",
+// "anim", "tanm", "weap", "cars", "peds", "hier", in any case, each ending at
+// "end"), every line that starts with an ID defines it, and the field after
+// the ID names the model. Memory stays small however many files there are: a
+// bit per ID of the range, twice, and what a report shows.
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -9,15 +18,6 @@
 
 #include "common/console_output.hpp"
 #include "common/id_rule.hpp"
-
-// The IDs the IDE files under a folder define: which of the range are in
-// use, which are defined more than once, where each is defined, and the runs
-// of IDs nobody uses. A file is read by the rule the block check applies to a
-// line (block_check.hpp): inside a section that defines IDs ("objs", "tobj",
-// "anim", "tanm", "weap", "cars", "peds", "hier", in any case, each ending at
-// "end"), every line that starts with an ID defines it, and the field after
-// the ID names the model. Memory stays small however many files there are: a
-// bit per ID of the range, twice, and what a report shows.
 
 // One bit per ID of the range.
 class IdSet {

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <string_view>
-
-#include "common/console_output.hpp"
-
 // Text from outside the program shown on the console: a file's lines, a
 // file's name, an argument. Any of them may come from a stranger's download,
 // so nothing in them may act on the terminal that shows them. Every such text
 // is written through writeShown, the one place that decides what is shown as
 // it is and what by a visible name.
+
+#include <string_view>
+
+#include "common/console_output.hpp"
 
 // Writes `bytes` so that none of them acts on a terminal. Shown by name: the
 // control bytes but the tab (<ESC>, <CR>), DEL, a UTF-8 byte-order mark

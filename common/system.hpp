@@ -1,11 +1,5 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
 // Everything both programs ask of the operating system: the descriptor
 // calls, the signals, and what each system's users expect of a console
 // program (its window, its options, its paths). One implementation per system
@@ -25,6 +19,13 @@
 //   devices serve any number of users and never match.
 // - A file opened here is closed once; the close reports lost data, never an
 //   interruption.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace sys {
 
 // --- Starting up.

@@ -1,3 +1,7 @@
+// The system interface (system.hpp) on POSIX systems: descriptor calls that
+// wait and retry as a blocking call would, the hold of signals around a line,
+// locks, links and folders, and the conventions of a Unix console.
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>

@@ -1,3 +1,8 @@
+// The system interface (system.hpp) on Windows. Windows calls are not
+// interrupted by signals, and the consoles, pipes and files a Windows program
+// is given block (non-blocking pipes are a relic no console program meets),
+// so nothing here retries or waits on its own.
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -8,15 +13,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "common/system.hpp"
 
-// Windows calls are not interrupted by signals, and the consoles, pipes and
-// files a Windows program is given block (non-blocking pipes are a relic no
-// console program meets), so nothing here retries or waits on its own.
 namespace sys {
 
 namespace {
@@ -331,10 +332,14 @@ bool changeFolder(const char* path) {
 }
 
 std::string currentFolder() {
-    wchar_t* path = _wgetcwd(nullptr, 0);
-    std::string folder = path != nullptr ? utf8(path) : "";
-    std::free(path);
-    return folder;
+    // Asked for its length first: the runtime's own call stops at MAX_PATH,
+    // which a folder the program entered may well pass.
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::wstring path(length, L'\0');
+    if (length == 0 || GetCurrentDirectoryW(length, path.data()) == 0) {
+        return {};
+    }
+    return utf8(path.c_str());
 }
 
 MissingStreams prepareConsole() {

@@ -1,10 +1,11 @@
 #pragma once
 
+// The fixed texts that the code shared by both programs writes: the console's
+// own reports, the command line's refusals, and the block check.
+
 #include <cstddef>
 #include <string_view>
 
-// The fixed texts that the code shared by both programs writes: the console's
-// own reports, the command line's refusals, and the block check.
 namespace common_text {
 
 // Shown on the error stream when console input fails for a reason other than

@@ -1,11 +1,12 @@
 #pragma once
 
+// Every fixed text tallyrun writes, kept exactly as users know them, and its
+// exit statuses. A text of several lines ends each with its line break.
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-// Every fixed text tallyrun writes, kept exactly as users know them, and its
-// exit statuses. A text of several lines ends each with its line break.
 namespace tallyrun_text {
 
 // The exit statuses of a check: a block ready as it stands, lines listed,

@@ -1,3 +1,7 @@
+// tallyrun: reads its command line, then counts the lines typed or pasted,
+// checks the block files named, or reads a folder's IDE files, and waits for
+// a key where its window would close with it.
+
 #include <optional>
 #include <string>
 #include <string_view>

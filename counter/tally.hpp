@@ -1,5 +1,7 @@
 #pragma once
 
+// tallyrun's three jobs, each returning the process's exit status.
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -7,8 +9,6 @@
 
 #include "common/console_input.hpp"
 #include "common/console_output.hpp"
-
-// tallyrun's three jobs, each returning the process's exit status.
 
 // The count of typed or pasted lines: the banner, then a running total after
 // every line of console input, with a note on each line renumbrix would not

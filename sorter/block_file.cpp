@@ -23,7 +23,7 @@ namespace shared = common_text;
 
 namespace {
 
-constexpr int kExitFailure = 1;
+using text::kExitFailure;
 
 // How much of a typed answer is kept to judge and show, from its first byte
 // that is no blank: more than any number needs.

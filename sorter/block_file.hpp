@@ -1,5 +1,11 @@
 #pragma once
 
+// The front end of a block file named on the command line (or dropped on the
+// program): the block is checked as tallyrun checks it, the starting ID is
+// asked for, and the block is made sure to be unchanged; only then does the
+// run (sorting_run.hpp) claim and empty Sorted.ide and Sorted.log, beside the
+// block. Every refusal on the way leaves both files as they were.
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -7,12 +13,6 @@
 
 #include "common/console_input.hpp"
 #include "sorter/sorting_run.hpp"
-
-// The front end of a block file named on the command line (or dropped on the
-// program): the block is checked as tallyrun checks it, the starting ID is
-// asked for, and the block is made sure to be unchanged; only then does the
-// run (sorting_run.hpp) claim and empty Sorted.ide and Sorted.log, beside the
-// block. Every refusal on the way leaves both files as they were.
 
 // The run of the block file `name`, with the IDs in use under `folder`, the
 // game's or the mod's, when one is given.

@@ -1,3 +1,7 @@
+// renumbrix: reads its command line, then runs the block file it names (with
+// the game's folder, if given) or the dialogue on the console, and waits for
+// a key where its window would close with it.
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,21 +17,14 @@
 
 namespace text = renumbrix_text;
 
-namespace {
-
-constexpr int kExitUsage = 1;
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
     const sys::MissingStreams missing = sys::prepareConsole();
     const bool windowWaits = sys::consoleClosesWithProgram();
     const std::vector<std::string> arguments = sys::commandLineArguments(argc, argv);
-    const CommandLine line = readCommandLine(
-        arguments,
-        {text::kProgramName, text::kHelp, text::kMoreHelp, text::kMoreHelpOnWindows, kExitUsage,
-         false},
-        missing);
+    const CommandLine line = readCommandLine(arguments,
+                                             {text::kProgramName, text::kHelp, text::kMoreHelp,
+                                              text::kMoreHelpOnWindows, text::kExitUsage, false},
+                                             missing);
     // The files are the product: a terminal or window closed midway must not
     // take them down with it.
     sys::outliveConsole();

@@ -1,12 +1,21 @@
 #pragma once
 
-#include <string_view>
-
 // Every fixed text renumbrix writes, to the console or to its files. They are
 // kept exactly as the tool has always printed them, spelling and back-quotes
 // included, because users and their scripts know them in this form. A text of
 // several lines ends each with its line break.
+
+#include <string_view>
+
 namespace renumbrix_text {
+
+// The exit statuses: a run that reached its common close (invalid answers
+// of the dialogue included), and one that failed: a file not created or not
+// written whole, input that could not be read, a block file refused, an
+// option unknown.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = kExitFailure;
 
 // The answers to --version and --help.
 constexpr std::string_view kProgramName = "renumbrix";

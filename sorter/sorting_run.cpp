@@ -57,8 +57,8 @@ bool readLineExtension(InputReader& input, std::string& extension) {
 
 namespace {
 
-constexpr int kExitSuccess = 0;
-constexpr int kExitFailure = 1;
+using text::kExitFailure;
+using text::kExitSuccess;
 
 struct Run {
     Run(const ConsoleStreams& streams, const CheckedBlock* checked)

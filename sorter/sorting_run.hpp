@@ -1,5 +1,8 @@
 #pragma once
 
+// renumbrix's sorting run, driven over any three console streams: main binds
+// it to the real console, tests and the fuzzer to descriptors of their own.
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -7,9 +10,6 @@
 #include "common/block_check.hpp"
 #include "common/console_input.hpp"
 #include "common/system.hpp"
-
-// renumbrix's sorting run, driven over any three console streams: main binds
-// it to the real console, tests and the fuzzer to descriptors of their own.
 
 // How a run ended: the process's exit status, and whether the run's last
 // word was "Press Any Key To Quit...", as at its common close.

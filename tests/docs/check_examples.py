@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Runs the block check examples of the README ("## Preparing a block") and of tallyrun's
-manual page with the built tallyrun, and checks that each prints exactly what the document
-shows. An example is a block of `$ command` lines, each followed by the output it shows; the
-README's example reads the file shown in the block just before it, and runs as the README
-says, from the folder that holds the build (./build/tallyrun)."""
+"""Runs the examples of the README ("## Preparing a block", "## IDs in use: the game's
+folder") and of tallyrun's manual page with the built tallyrun, and checks that each prints
+exactly what the document shows. An example is a block of `$ command` lines, each followed by
+the output it shows; a README example reads the files its section shows ("`path` holds:" and
+the block that follows), and runs as the README says, from the folder that holds the build
+(./build/tallyrun)."""
 
 import argparse
 import os
@@ -16,11 +17,15 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent.parent
 
 
-def readme_example():
+def readme_example(heading):
+    """The files the README's section shows, and its session."""
     text = (ROOT / "README.md").read_text()
-    section = text[text.index("## Preparing a block"):text.index("## tallyrun, example")]
-    block, session = re.findall(r"```[a-z]*\n(.*?)```", section, re.S)[:2]
-    return {"block.txt": block}, session
+    start = text.index(heading)
+    section = text[start:text.index("\n## ", start + 1)]
+    files = dict(re.findall(r"`([^`]+)` holds:\s*```[a-z]*\n(.*?)```", section, re.S))
+    session = next(block for block in re.findall(r"```sh\n(.*?)```", section, re.S)
+                   if block.startswith("$ "))
+    return files, session
 
 
 def manual_example():
@@ -34,6 +39,7 @@ def run(session, files, tallyrun):
     shown, got = [], []
     with tempfile.TemporaryDirectory(prefix="examples-") as folder:
         for name, content in files.items():
+            (Path(folder) / name).parent.mkdir(parents=True, exist_ok=True)
             (Path(folder) / name).write_text(content)
         env = dict(os.environ, PATH=f"{Path(tallyrun).parent}:{os.environ['PATH']}")
         (Path(folder) / "build").symlink_to(Path(tallyrun).parent)
@@ -51,8 +57,10 @@ def main():
     parser.add_argument("tallyrun")
     args = parser.parse_args()
     passed = failed = 0
-    for document, (files, session) in (("README.md", readme_example()),
-                                       ("tallyrun.1", manual_example())):
+    for document, (files, session) in (
+            ("README.md, preparing a block", readme_example("## Preparing a block")),
+            ("README.md, IDs in use", readme_example("## IDs in use")),
+            ("tallyrun.1", manual_example())):
         shown, got = run(session, files, os.path.abspath(args.tallyrun))
         if shown != got:
             failed += 1

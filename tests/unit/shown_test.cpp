@@ -33,17 +33,34 @@ TEST(Shown, ControlsByNameLettersAsTheyAre) {
         const char* bytes;
         const char* shown;
     } cases[] = {
-        {"a\x1b[2Jb", "a<ESC>[2Jb"},  {"\t", "\t"},          {"\x7f", "<DEL>"},
-        {"\xef\xbb\xbf", "<BOM>"},    {"\xc2\x80", "<U+0080>"}, {"\xc2\x9f", "<U+009F>"},
-        {"\xc2\xa0", "\xc2\xa0"},     {"\xd8\x9b", "\xd8\x9b"}, {"\xd8\x9c", "<U+061C>"},
-        {"\xe2\x80\x8d", "\xe2\x80\x8d"}, {"\xe2\x80\x8e", "<U+200E>"}, {"\xe2\x80\x8f", "<U+200F>"},
-        {"\xe2\x80\x90", "\xe2\x80\x90"}, {"\xe2\x80\xa9", "\xe2\x80\xa9"},
-        {"\xe2\x80\xaa", "<U+202A>"}, {"\xe2\x80\xae", "<U+202E>"}, {"\xe2\x80\xaf", "\xe2\x80\xaf"},
-        {"\xe2\x81\xa5", "\xe2\x81\xa5"}, {"\xe2\x81\xa6", "<U+2066>"}, {"\xe2\x81\xa9", "<U+2069>"},
+        {"a\x1b[2Jb", "a<ESC>[2Jb"},
+        {"\t", "\t"},
+        {"\x7f", "<DEL>"},
+        {"\xef\xbb\xbf", "<BOM>"},
+        {"\xc2\x80", "<U+0080>"},
+        {"\xc2\x9f", "<U+009F>"},
+        {"\xc2\xa0", "\xc2\xa0"},
+        {"\xd8\x9b", "\xd8\x9b"},
+        {"\xd8\x9c", "<U+061C>"},
+        {"\xe2\x80\x8d", "\xe2\x80\x8d"},
+        {"\xe2\x80\x8e", "<U+200E>"},
+        {"\xe2\x80\x8f", "<U+200F>"},
+        {"\xe2\x80\x90", "\xe2\x80\x90"},
+        {"\xe2\x80\xa9", "\xe2\x80\xa9"},
+        {"\xe2\x80\xaa", "<U+202A>"},
+        {"\xe2\x80\xae", "<U+202E>"},
+        {"\xe2\x80\xaf", "\xe2\x80\xaf"},
+        {"\xe2\x81\xa5", "\xe2\x81\xa5"},
+        {"\xe2\x81\xa6", "<U+2066>"},
+        {"\xe2\x81\xa9", "<U+2069>"},
         {"\xe2\x81\xaa", "\xe2\x81\xaa"},
         // Bytes that are no part of a UTF-8 character: those a terminal takes for C1
         // controls by name, the rest as they are.
-        {"\x80", "<0x80>"}, {"\x9b", "<0x9B>"}, {"\x9f", "<0x9F>"}, {"\xa0", "\xa0"}, {"caf\xe9", "caf\xe9"},
+        {"\x80", "<0x80>"},
+        {"\x9b", "<0x9B>"},
+        {"\x9f", "<0x9F>"},
+        {"\xa0", "\xa0"},
+        {"caf\xe9", "caf\xe9"},
         {"\xe2\x80", "\xe2<0x80>"},                  // a character cut short
         {"\xc0\x80", "\xc0<0x80>"},                  // an overlong form
         {"\xe0\x80\x9b", "\xe0<0x80><0x9B>"},        // another
