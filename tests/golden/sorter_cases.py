@@ -464,6 +464,8 @@ TWO_BLOCK = b"150, a\n151, b\n"
 DURING_CHECK = {"STAGE_READ_PAUSE": "block.txt:1"}
 AT_QUESTION = {"STAGE_PAUSE_AT": "Enter the object ID starting point ID:"}
 CHANGED_IN_CHECK = text("renumbrix: block.txt changed while renumbrix checked it: try again")
+CHANGED_IN_SORT = text("renumbrix: block.txt changed while renumbrix sorted it, so Sorted.ide and "
+                       "Sorted.log do not hold the block as checked: try again")
 CHANGED_AT_QUESTION = text("renumbrix: block.txt changed while renumbrix asked for the starting "
                            "ID: try again")
 # Six folders of 50 bytes each: a path longer than a first guess of 256 bytes holds.
@@ -546,6 +548,20 @@ def repoint(name, target):
         (work / (name + ".new")).symlink_to(target)
         os.replace(work / (name + ".new"), work / name)
     return change
+
+
+def changed_in_sort(name, patch, at, lines):
+    """A block of 20000 lines, `patch` written over its line 19000 at `at` in place while the sort
+    writes its first entry, the times of files hidden: the sort takes `lines`; the files are
+    whole, and the run fails."""
+    return Case(name, b"1\n",
+                from_file(completed(20000, 1, lines), 20000).but(status=1,
+                                                                 stderr=CREATED + CHANGED_IN_SORT),
+                args=("block.txt",), setup=block_file(b"150, a\n" * 20000),
+                stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3", "STAGE_NO_TIMES": "1"},
+                            during_pause=lambda work: os.pwrite(
+                                os.open(work / "block.txt", os.O_WRONLY), patch,
+                                7 * 18999 + at) and None))
 
 
 def sparse_block_line(size):
@@ -1309,34 +1325,16 @@ CASES = [
                   stage=Stage(stdout=into("/dev/full"))),
     Case("a block that grows while it is sorted fails the run, its files whole", b"400\n",
          from_file(completed(2, 400, [accepted(150, ", a"), accepted(151, ", b")]), 2).but(
-             status=1, stderr=CREATED + text(
-                 "renumbrix: block.txt changed while renumbrix sorted it, so Sorted.ide and "
-                 "Sorted.log do not hold the block as checked: try again")),
+             status=1, stderr=CREATED + CHANGED_IN_SORT),
          args=("block.txt",), setup=block_file(TWO_BLOCK),
          stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3"},
                      during_pause=lambda work: (work / "block.txt").open("ab").write(b"152, c\n")
                      and None)),
-    Case("a block line rewritten in place while it is sorted, on a disk that keeps no times",
-         b"1\n", from_file(completed(20000, 1, [accepted(150, ", a")] * 18999
-                                     + [rejected(0)] * 1001), 20000).but(
-             status=1, stderr=CREATED + text(
-                 "renumbrix: block.txt changed while renumbrix sorted it, so Sorted.ide and "
-                 "Sorted.log do not hold the block as checked: try again")),
-         args=("block.txt",), setup=block_file(b"150, a\n" * 20000),
-         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3", "STAGE_NO_TIMES": "1"},
-                     during_pause=lambda work: os.pwrite(
-                         os.open(work / "block.txt", os.O_WRONLY), b"x", 7 * 18999) and None)),
-    Case("a block line changed in place while it is sorted, its stamp kept, fails the run",
-         b"1\n", from_file(completed(20000, 1, [accepted(150, ", a")] * 18999
-                                     + [accepted(150, ", b")] + [accepted(150, ", a")] * 1000),
-                           20000).but(
-             status=1, stderr=CREATED + text(
-                 "renumbrix: block.txt changed while renumbrix sorted it, so Sorted.ide and "
-                 "Sorted.log do not hold the block as checked: try again")),
-         args=("block.txt",), setup=block_file(b"150, a\n" * 20000),
-         stage=Stage(library={"STAGE_PAUSE_IN": "Sorted.ide:3", "STAGE_NO_TIMES": "1"},
-                     during_pause=lambda work: os.pwrite(
-                         os.open(work / "block.txt", os.O_WRONLY), b"b", 7 * 18999 + 5) and None)),
+    changed_in_sort("a block line rewritten in place while it is sorted, on a disk that keeps "
+                    "no times", b"x", 0, [accepted(150, ", a")] * 18999 + [rejected(0)] * 1001),
+    changed_in_sort("a block line changed in place while it is sorted, its stamp kept, fails the "
+                    "run", b"b", 5, [accepted(150, ", a")] * 18999 + [accepted(150, ", b")]
+                    + [accepted(150, ", a")] * 1000),
     Case("a block line too long for the memory at hand is named with its number", b"400\n",
          from_file(completed(3, 400, [accepted(150, ", a"), dropped(151), rejected(0)]), 3).but(
              status=1, stderr=CREATED + text("renumbrix: cannot read line 2 of block.txt: "
