@@ -65,7 +65,9 @@ Verdict judgeStart(InputReader& input, TrackedLine& line, JudgedLine& judged) {
     if (!judged.keyword.empty()) {
         return Verdict::Keyword;
     }
-    switch (readNumber(line, judged.id)) {
+    const NumberRead read = readNumber(line, judged.id);
+    judged.idEnd = static_cast<std::size_t>(judged.length);
+    switch (read) {
         case NumberRead::Nothing:
             return Verdict::Empty;
         case NumberRead::NotANumber:
@@ -75,7 +77,6 @@ Verdict judgeStart(InputReader& input, TrackedLine& line, JudgedLine& judged) {
         case NumberRead::Number:
             break;
     }
-    judged.idEnd = static_cast<std::size_t>(judged.length);
     if (!isInIdRange(judged.id)) {
         return Verdict::OutOfRange;
     }

@@ -106,8 +106,8 @@ bool readIdeFile(const std::string& path, const BlockFile& file, LineWriter& err
 
 // Every IDE file under the folder, from the folder on, in byte order. Folders
 // that cannot be listed are named on `err`.
-std::vector<std::string> ideFilesUnder(std::string_view folder, std::string_view program,
-                                       LineWriter& err, bool& allRead) {
+std::vector<std::string> ideFilesUnder(std::string_view folder, std::string_view shownAs,
+                                       std::string_view program, LineWriter& err, bool& allRead) {
     std::vector<std::string> files;
     std::vector<std::string> pending{std::string()};
     std::vector<sys::FolderEntry> entries;
@@ -117,7 +117,7 @@ std::vector<std::string> ideFilesUnder(std::string_view folder, std::string_view
         entries.clear();
         if (!sys::listFolder(sys::joinPath(folder, here).c_str(), entries)) {
             allRead = false;
-            reportUnreadable(err, BlockFile{program, here.empty() ? folder : here, false}, errno);
+            reportUnreadable(err, BlockFile{program, here.empty() ? shownAs : here, false}, errno);
             continue;
         }
         for (const sys::FolderEntry& entry : entries) {
@@ -154,9 +154,10 @@ std::optional<std::int32_t> IdSet::firstIn(std::int32_t from, std::int32_t to) c
     return std::nullopt;
 }
 
-FolderIds readFolderIds(std::string_view folder, std::string_view program, LineWriter& err) {
+FolderIds readFolderIds(std::string_view folder, std::string_view shownAs,
+                        std::string_view program, LineWriter& err) {
     FolderIds ids;
-    ids.files = ideFilesUnder(folder, program, err, ids.allRead);
+    ids.files = ideFilesUnder(folder, shownAs, program, err, ids.allRead);
     for (const std::string& name : ids.files) {
         const BlockFile file{program, name, false};
         const auto define = [&](std::int32_t id, std::int64_t number, const JudgedLine& line) {

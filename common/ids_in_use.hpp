@@ -70,8 +70,10 @@ struct FolderIds {
 // Reads every IDE file under `folder`: names ending in ".ide" in any case, in
 // every subfolder, links to folders not followed. A file or subfolder that
 // cannot be read, or is saved as UTF-16, is named on `err` with its reason,
-// for `program`, and the rest are read.
-FolderIds readFolderIds(std::string_view folder, std::string_view program, LineWriter& err);
+// for `program`, and the rest are read; the folder itself is named as the user
+// gave it, `shownAs`.
+FolderIds readFolderIds(std::string_view folder, std::string_view shownAs,
+                        std::string_view program, LineWriter& err);
 
 // Every place under `folder` that defines an ID of `wanted`, lowest ID first,
 // the places of one ID in the order of files and lines, read again from the

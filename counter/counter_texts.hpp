@@ -102,8 +102,7 @@ constexpr std::string_view kFreeRangesEnd = " IDs:";
 constexpr std::string_view kRangeDash = "-";
 constexpr std::string_view kRangeFree = " (";
 constexpr std::string_view kRangeFreeEnd = " free)";
-constexpr std::string_view kMoreRanges = "and ";  // the count, then:
-constexpr std::string_view kMoreRangesEnd = " more free ranges";
+constexpr std::string_view kMoreRanges = "Free ranges not shown: ";  // the count
 constexpr std::string_view kNoFreeRun = "No run of ";  // the size, then:
 constexpr std::string_view kNoFreeRunEnd = " free IDs under this folder.";
 // A block checked with the folder: the start renumbrix will propose for it.

@@ -54,7 +54,7 @@ void writeFreeRanges(LineWriter& out, const IdSet& used, std::int32_t atLeast) {
     if (shown == 0) {
         out.line(text::kNoFreeRun, atLeast, text::kNoFreeRunEnd);
     } else if (more > 0) {
-        out.line(text::kMoreRanges, more, text::kMoreRangesEnd);
+        out.line(text::kMoreRanges, more);
     }
 }
 
@@ -71,7 +71,7 @@ int runFolderCheck(std::string_view folder, std::optional<std::string_view> bloc
     }
     const std::int32_t lines = static_cast<std::int32_t>(std::min<std::int64_t>(taken, kHighestId));
 
-    const FolderIds ids = readFolderIds(folder, text::kProgramName, err);
+    const FolderIds ids = readFolderIds(folder, folder, text::kProgramName, err);
     writeShown(out, folder);
     out.line(shared::kNameEnd);
     const std::int32_t defined = ids.used.count();

@@ -348,8 +348,15 @@ SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> 
     std::optional<FolderInUse> inUse;
     if (folderGiven) {
         inUse = FolderInUse{*folderGiven, sys::absolutePath(*folderGiven), {}, 0};
-        inUse->ids = readFolderIds(inUse->path, text::kProgramName, err);
+        inUse->ids = readFolderIds(inUse->path, *folderGiven, text::kProgramName, err);
         const auto lines = static_cast<std::int32_t>(check.tally.lines);
+        // IDs that could not be read may be any: no start can be said to be free.
+        if (!inUse->ids.allRead) {
+            err << text::kProgramName << text::kFolderNotRead;
+            writeShown(err, *folderGiven);
+            err.line(text::kFolderNotReadEnd);
+            return refuseBlock(err, text::kNoStartTaken);
+        }
         const std::optional<std::int32_t> start = lowestFreeStart(inUse->ids.used, lines);
         if (!start) {
             err << text::kProgramName << text::kNoFreeRun << lines << text::kFreeUnder;

@@ -87,6 +87,9 @@ constexpr std::string_view kFreeUnder = " free IDs under ";    // folder, then:
 constexpr std::string_view kProposalStart = ": ";             // start, then:
 constexpr std::string_view kProposalEnd = ". Press Enter to take it, or type another.";
 constexpr std::string_view kNoFreeRun = ": no run of ";  // count, kFreeUnder, folder
+constexpr std::string_view kFolderNotRead = ": not every IDE file under ";  // folder, then:
+constexpr std::string_view kFolderNotReadEnd =
+    " could be read, so the IDs in use are not known";
 constexpr std::string_view kMeetsId = "\" meets ID ";     // after kAnswerWas, the answer
 constexpr std::string_view kDefinedAt = ", defined at ";  // then path:line  model
 constexpr std::string_view kLineNumberBefore = ":";

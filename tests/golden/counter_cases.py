@@ -69,6 +69,24 @@ TYPOS_LISTED = ((2, "15OO, b", runs_on(15, "OO, b")), (3, "1503., c", runs_on(15
                 (6, "150abc", runs_on(150, "abc")), (11, "objs", KEYWORD))
 
 
+TAB = "\t"
+# An IDE file with every section that defines IDs, lines no section holds, IDs that run on or
+# hold a CR, outsiders, a model split by tabs and one longer than what is shown.
+SECTIONS = ["hier", "11, h", "end", "anim", "12, an", "end", "tanm", "13, tn", "end", "weap",
+            "14" + TAB + "modW" + TAB + "txd", "end", "peds", "15x, runs", "end", "cars", "16, a\rb",
+            "end", "17, after_end", "objs", "999999, big", "99999999999, long", "0, zero",
+            "-5, neg", "18, " + "m" * 64 + "X", "18, second", "14, other", "end"]
+
+
+def ide_folder(name, files):
+    """A folder of the working folder holding `files` (name: content), subfolders made."""
+    def setup(work):
+        for path, content in files.items():
+            (work / name / path).parent.mkdir(parents=True, exist_ok=True)
+            (work / name / path).write_bytes(content)
+    return setup
+
+
 KEYWORDS = ("objs", "tobj", "2dfx", "end", "inst", "cars", "peds", "hier", "weap", "anim", "tanm",
             "txdp", "path")
 FOLDER_USAGE = ("tallyrun: give it block files, or one folder of IDE files, with one block file at "
@@ -525,12 +543,88 @@ Ready as it stands. Count to declare: 3
                       "IDE files read: 1; IDs they define: 40, from 10 to 400.",
                       "Free ranges of at least 5 IDs:",
                       *(f"{n * 10 + 1}-{n * 10 + 9} (9 free)" for n in range(30)),
-                      "and 11 more free ranges", "Lowest free start for these 5 lines: 1"), b"", 0),
+                      "Free ranges not shown: 11", "Lowest free start for these 5 lines: 1"), b"", 0),
          args=("block.txt", "many"), setup=lambda work: (
              (work / "many").mkdir(),
              (work / "many/m.ide").write_bytes(
                  b"objs\n" + b"".join(b"%d, m\n" % (n * 10) for n in range(1, 41)) + b"end\n"),
              (work / "block.txt").write_bytes(b"1, a\n2, b\n3, c\n4, d\n5, e\n"))),
+    Case("thirty-one free ranges: one not shown", b"1, a\n2, b\n3, c\n4, d\n5, e\n",
+         Outcome(text("-:", READY % 5, "many:", "IDE files read: 1; IDs they define: 30, from 10 to 300.",
+                      "Free ranges of at least 5 IDs:",
+                      *(f"{n * 10 + 1}-{n * 10 + 9} (9 free)" for n in range(30)),
+                      "Free ranges not shown: 1", "Lowest free start for these 5 lines: 1"), b"", 0),
+         args=("many", "-"), setup=ide_folder("many", {"m.ide": b"objs\n" + b"".join(
+             b"%d, m\n" % (n * 10) for n in range(1, 31)) + b"end\n"})),
+    Case("every section that defines IDs, and the lines that define none", b"",
+         Outcome(text("D:", "IDE files read: 1; IDs they define: 7, from 11 to 18.",
+                      "Defined more than once:", "14", f"  s.ide:{SECTIONS.index('14' + TAB + 'modW' + TAB + 'txd') + 1}  modW",
+                      f"  s.ide:{SECTIONS.index('14, other') + 1}  other",
+                      "18", f"  s.ide:{SECTIONS.index('18, ' + 'm' * 64 + 'X') + 1}  {'m' * 64}",
+                      f"  s.ide:{SECTIONS.index('18, second') + 1}  second",
+                      "Outside 1 to 999998:",
+                      "-5", f"  s.ide:{SECTIONS.index('-5, neg') + 1}  neg",
+                      "0", f"  s.ide:{SECTIONS.index('0, zero') + 1}  zero",
+                      "999999", f"  s.ide:{SECTIONS.index('999999, big') + 1}  big",
+                      "2147483647", f"  s.ide:{SECTIONS.index('99999999999, long') + 1}  long",
+                      "Free ranges of at least 100 IDs:", "19-999998 (999980 free)"), b"", 1),
+         args=("D",), setup=ide_folder("D", {"s.ide": "\n".join(SECTIONS).encode() + b"\n"})),
+    Case("the free ranges for a block of two lines, at the edges", b"",
+         Outcome(text("blk.txt:", READY % 2, "D:", "IDE files read: 1; IDs they define: 2, from 3 to 6.",
+                      "Free ranges of at least 2 IDs:", "1-2 (2 free)", "4-5 (2 free)",
+                      "7-999998 (999992 free)", "Lowest free start for these 2 lines: 1"), b"", 0),
+         args=("blk.txt", "D"), setup=lambda work: (
+             ide_folder("D", {"a.ide": b"objs\n3, a\n6, b\nend\n"})(work),
+             (work / "blk.txt").write_bytes(b"1, a\n2, b\n"))),
+    Case("the free ranges for a block of one line", b"",
+         Outcome(text("blk.txt:", READY % 1, "D:", "IDE files read: 1; IDs they define: 2, from 3 to 6.",
+                      "Free ranges of at least 1 IDs:", "1-2 (2 free)", "4-5 (2 free)",
+                      "7-999998 (999992 free)", "Lowest free start for these 1 lines: 1"), b"", 0),
+         args=("blk.txt", "D"), setup=lambda work: (
+             ide_folder("D", {"a.ide": b"objs\n3, a\n6, b\nend\n"})(work),
+             (work / "blk.txt").write_bytes(b"1, a\n"))),
+    Case("a listed block and an empty folder: the block's status stands", b"",
+         Outcome(text("bad.txt:", "2: xx" + NO_ID, REMOVE % 1, "emp:",
+                      "IDE files read: 0; IDs they define: none.", "Free ranges of at least 1 IDs:",
+                      "1-999998 (999998 free)", "Lowest free start for these 1 lines: 1"), b"", 1),
+         args=("bad.txt", "emp"), setup=lambda work: (
+             (work / "emp").mkdir(), (work / "bad.txt").write_bytes(b"1, a\nxx\n"))),
+    Case("IDE files by their names: any case, only .ide, in byte order, links to files read", b"",
+         Outcome(text("names:", "IDE files read: 7; IDs they define: 1, from 5 to 5.",
+                      "Defined more than once:", "5",
+                      *(f"  {name}:2  m" for name in (".ide", "Z.ide", "a.ide", "b.ide", "c.ide",
+                                                      "l.ide", "y.IDE")),
+                      "Free ranges of at least 100 IDs:", "6-999998 (999993 free)"),
+                 text("tallyrun: null.ide is no file on disk, and is not read"), 2),
+         args=("names",), setup=lambda work: (
+             ide_folder("names", {name: b"objs\n5, m\nend\n" for name in (
+                 "b.ide", ".ide", "a.ide", "c.ide", "Z.ide", "y.IDE", "a_ide")})(work),
+             (work / "real.ide").write_bytes(b"objs\n5, m\nend\n"),
+             (work / "names/l.ide").symlink_to("../real.ide"),
+             (work / "names/null.ide").symlink_to("/dev/null")),
+         not_under_wine="Wine shows a Unix link as what it leads to"),
+    Case("a folder that cannot be read is named as given", b"",
+         Outcome(text("D:", "IDE files read: 0; IDs they define: none.",
+                      "Free ranges of at least 100 IDs:", "1-999998 (999998 free)"),
+                 text("tallyrun: cannot read D: Permission denied"), 2),
+         args=("D",), setup=lambda work: (ide_folder("D", {"a.ide": b"objs\n5, m\nend\n"})(work),
+                                          (work / "D").chmod(0)),
+         stage=Stage(unprivileged=True)),
+    Case("a subfolder that cannot be read is named", b"",
+         Outcome(text("D:", "IDE files read: 1; IDs they define: 1, from 5 to 5.",
+                      "Free ranges of at least 100 IDs:", "6-999998 (999993 free)"),
+                 text("tallyrun: cannot read locked: Permission denied"), 2),
+         args=("D",), setup=lambda work: (
+             ide_folder("D", {"a.ide": b"objs\n5, m\nend\n", "locked/b.ide": b"objs\n7, m\nend\n"})(work),
+             (work / "D/locked").chmod(0)),
+         stage=Stage(unprivileged=True)),
+    Case("a link to a folder given on the command line is read", b"",
+         Outcome(text(*(line.replace("game:", "g:") for line in REPORT_HEAD), *FREE_100), b"", 1),
+         args=("g",), setup=lambda work: (game_folder()(work), (work / "g").symlink_to("game")),
+         not_under_wine="Wine shows a Unix link as what it leads to"),
+    Case("- is standard input even where a folder is named -", b"1, a\n",
+         Outcome(text("-:", READY % 1), b"", 0), args=("-",),
+         setup=lambda work: (work / "-").mkdir()),
     Case("two folders are refused with what tallyrun takes", b"",
          Outcome(b"", text(FOLDER_USAGE), 2), args=("game", "other"),
          setup=lambda work: (game_folder()(work), (work / "other").mkdir())),

@@ -492,14 +492,15 @@ def block_and_game(block):
     return lambda work: (game_folder()(work), block_file(block)(work))
 
 
-def with_folder(run, count, start, proposal=1):
-    """The run of a block file of `count` lines with the game folder given: what a block file's
-    run shows, with the folder's conflicts and the proposed start before the question, and after
-    the totals the range of new IDs, free under the folder."""
+def with_folder(run, count, start, proposal=1, folder="game", said=None):
+    """The run of a block file of `count` lines with the folder given: what a block file's run
+    shows, with what is `said` of the folder (its conflicts and the proposed start; those of the
+    game folder unless given) before the question, and after the totals the range of new IDs,
+    free under the folder."""
     run = from_file(run, count)
-    stdout = run.stdout.replace(ASK_START, FOLDER_SAID % proposal + ASK_START, 1)
-    stdout = stdout.replace(b"Special Thanks", b"The new IDs %d to %d were free under game.\n\n"
-                            b"Special Thanks" % (start, start + count - 1), 1)
+    stdout = run.stdout.replace(ASK_START, (said or FOLDER_SAID % proposal) + ASK_START, 1)
+    stdout = stdout.replace(b"Special Thanks", b"The new IDs %d to %d were free under %s.\n\n"
+                            b"Special Thanks" % (start, start + count - 1, folder.encode()), 1)
     return run.but(stdout=stdout)
 
 
@@ -1361,6 +1362,44 @@ CASES = [
                   text('renumbrix: the answer "199" meets ID 200, defined at '
                        "data<SEP>maps<SEP>LA<SEP>la.ide:4  lamp"),
                   block_and_game(TWO_BLOCK), args=("block.txt", "game"), last=NO_START),
+    block_refused("a start on an ID in use is refused, with its place", b"200\n",
+                  asked(2, said=FOLDER_SAID % 1),
+                  text('renumbrix: the answer "200" meets ID 200, defined at '
+                       "data<SEP>maps<SEP>LA<SEP>la.ide:4  lamp"),
+                  block_and_game(TWO_BLOCK), args=("block.txt", "game"), last=NO_START),
+    block_refused("a folder named from where the run started, the block elsewhere", b"199\n",
+                  asked(2, "sub/block.txt", "sub", FOLDER_SAID % 1),
+                  text('renumbrix: the answer "199" meets ID 200, defined at '
+                       "data<SEP>maps<SEP>LA<SEP>la.ide:4  lamp"),
+                  lambda work: (game_folder()(work), block_file(TWO_BLOCK, folder="sub")(work)),
+                  args=("sub/block.txt", "game"), last=NO_START),
+    block_refused("a folder named by its whole path", b"199\n",
+                  asked(2, said=FOLDER_SAID.replace(b"game", b"/proc/self/cwd/game") % 1),
+                  text('renumbrix: the answer "199" meets ID 200, defined at '
+                       "data/maps/LA/la.ide:4  lamp"), block_and_game(TWO_BLOCK),
+                  args=("block.txt", "/proc/self/cwd/game"), last=NO_START,
+                  not_under_wine="Windows has no /proc"),
+    Case("an empty folder: no conflicts to name, the lowest start proposed", b"\n",
+         with_folder(completed(2, 1, [accepted(150, ", a"), accepted(151, ", b")]), 2, 1,
+                     folder="emp", said=text("The lowest start with 2 free IDs under emp: 1. Press "
+                                             "Enter to take it, or type another.")),
+         args=("block.txt", "emp"),
+         setup=lambda work: ((work / "emp").mkdir(), block_file(TWO_BLOCK)(work))),
+    Case("the proposal steps over an ID in use", b"\n",
+         with_folder(completed(2, 3, [accepted(150, ", a"), accepted(151, ", b")]), 2, 3,
+                     folder="D", said=text("The lowest start with 2 free IDs under D: 3. Press "
+                                           "Enter to take it, or type another.")),
+         args=("block.txt", "D"), setup=lambda work: (
+             (work / "D").mkdir(), (work / "D/a.ide").write_bytes(b"objs\n2, a\nend\n"),
+             block_file(TWO_BLOCK)(work))),
+    block_refused("a folder that cannot be read wholly: no start can be called free", b"\n", b"",
+                  text("renumbrix: cannot read locked: Permission denied",
+                       "renumbrix: not every IDE file under D could be read, so the IDs in use are "
+                       "not known"),
+                  lambda work: ((work / "D/locked").mkdir(parents=True),
+                                (work / "D/a.ide").write_bytes(b"objs\n2, a\nend\n"),
+                                (work / "D/locked").chmod(0), block_file(TWO_BLOCK)(work)),
+                  args=("block.txt", "D"), last=NO_START, stage=Stage(unprivileged=True)),
     block_refused("no run of free IDs wide enough under the folder", b"\n", b"",
                   text("renumbrix: no run of 2 free IDs under full"),
                   lambda work: (full_folder(work), block_file(TWO_BLOCK)(work)),
