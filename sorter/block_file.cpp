@@ -46,8 +46,8 @@ private:
     int fd_;
 };
 
-// A refusal: the reason has been given, and one line says what to do and
-// that nothing changed.
+// A refusal: the reason has been given, and one line says what to do, where
+// there is more to do than the reason says, and that nothing changed.
 SortingEnd refuseBlock(LineWriter& err, std::string_view whatToDo) {
     err.line(whatToDo, text::kLeftAsTheyWere);
     return {kExitFailure, false};
@@ -114,6 +114,13 @@ void explainAnswer(LineWriter& err, std::string_view typed, bool cut, const Star
             }
             const std::string_view wrong = characterAt(typed, answer.wrongAt);
             const char c = wrong.front();
+            if (c == 'O' || c == 'o' || c == 'l' || c == 'I') {
+                const bool zero = c == 'O' || c == 'o';
+                err.line(wrong, text::kIsTheLetter,
+                         zero ? text::kLetterOh : c == 'l' ? text::kLetterEll : text::kLetterEye,
+                         text::kNotTheDigit, zero ? text::kDigitZero : text::kDigitOne);
+                return;
+            }
             if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
                 err.line(wrong, text::kIsLetter);
                 return;
@@ -340,7 +347,7 @@ SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> 
     sys::FileStamp checked{};
     if (!sys::stampFile(block.fd(), checked) || checked != stamp || !sys::rewindFile(block.fd())) {
         reportFile(err, file, shared::kReasonFollows, text::kBlockChanged);
-        return refuseBlock(err, text::kBlockNotTaken);
+        return refuseBlock(err, {});
     }
 
     // The game's folder, read before the run moves to the block's: the start
@@ -375,6 +382,16 @@ SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> 
                    std::strerror(errno));
         return refuseBlock(err, text::kBlockNotTaken);
     }
+    // A block that is one of the files the run would empty is refused before
+    // the question, not after it.
+    for (const char* result : {text::kSortedIdeName, text::kSortingLogName}) {
+        sys::FileStamp there{};
+        if (sys::stampPath(result, there) && there.device == stamp.device &&
+            there.file == stamp.file) {
+            reportFile(err, file, shared::kReasonFollows, text::kBlockIsResult);
+            return refuseBlock(err, {});
+        }
+    }
     CheckedBlock ready{block.fd(), static_cast<std::int32_t>(check.tally.lines), 0, file,
                        sys::nameInFolder(name), stamp, check.content, {}};
     const std::string current = sys::currentFolder();
@@ -408,7 +425,7 @@ SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> 
     }
     if (again.digest() != ready.content || !sys::rewindFile(block.fd())) {
         reportFile(err, file, shared::kReasonFollows, text::kBlockChangedAtQuestion);
-        return refuseBlock(err, text::kBlockNotTaken);
+        return refuseBlock(err, {});
     }
     ready.start = *start;
     return sortCheckedBlock(console, ready);
@@ -417,11 +434,11 @@ SortingEnd sortBlockFile(std::string_view name, std::optional<std::string_view> 
 SortingEnd refuseSeveralBlocks(const ConsoleStreams& console) {
     LineWriter err(console.error);
     err.line(text::kProgramName, text::kSeveralBlocks);
-    return refuseBlock(err, text::kBlockNotTaken);
+    return refuseBlock(err, {});
 }
 
 SortingEnd refuseFolderUsage(const ConsoleStreams& console) {
     LineWriter err(console.error);
     err.line(text::kProgramName, text::kFolderUsage);
-    return refuseBlock(err, text::kBlockNotTaken);
+    return refuseBlock(err, {});
 }

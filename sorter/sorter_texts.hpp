@@ -69,6 +69,15 @@ constexpr std::string_view kAnswerEmpty =
 constexpr std::string_view kAnswerWas = ": the answer \"";
 constexpr std::string_view kNoWholeNumber = "\" is no whole number: ";
 constexpr std::string_view kIsLetter = " is a letter, not a digit";  // after the letter
+// A letter a console font draws like a digit is named in words:
+// "O is the letter oh, not the digit zero".
+constexpr std::string_view kIsTheLetter = " is the letter ";
+constexpr std::string_view kNotTheDigit = ", not the digit ";
+constexpr std::string_view kLetterOh = "oh";
+constexpr std::string_view kLetterEll = "ell";
+constexpr std::string_view kLetterEye = "eye";
+constexpr std::string_view kDigitZero = "zero";
+constexpr std::string_view kDigitOne = "one";
 constexpr std::string_view kCharacterBefore = "\"";
 constexpr std::string_view kIsNoDigit = "\" is no digit";
 constexpr std::string_view kDigitsOnly = "type the digits only";
@@ -118,6 +127,9 @@ constexpr std::string_view kFolderUsage =
 constexpr std::string_view kBlockNotOnDisk =
     " is no file on disk, which renumbrix must read twice: to check it, then to sort it";
 constexpr std::string_view kBlockChanged = " changed while renumbrix checked it: try again";
+constexpr std::string_view kBlockIsResult =
+    " is the Sorted.ide or Sorted.log that renumbrix writes beside it: rename it, then give it "
+    "to renumbrix again";
 constexpr std::string_view kBlockChangedAtQuestion =
     " changed while renumbrix asked for the starting ID: try again";
 constexpr std::string_view kBlockChangedInSort =

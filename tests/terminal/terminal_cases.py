@@ -265,7 +265,7 @@ def renumbrix_asks_again_after_a_wrong_start(term, keys, folder):
     # and the question comes again; nothing is touched meanwhile.
     term.wait_for("starting point ID:")
     term.type(b"4OO" + keys.enter)
-    term.wait_for("O is a letter, not a digit")
+    term.wait_for("O is the letter oh, not the digit zero")
     term.wait_for("starting point ID:")
     check((folder / "Sorted.ide").read_bytes() == EARLIER, "Sorted.ide changed at a wrong answer")
     term.type(b"400" + keys.enter)
