@@ -39,6 +39,9 @@ public:
     // The same for one byte, which is how the front of the line is read.
     void operator()(char byte) { take(&byte, 1); }
 
+    // Keeps nothing more of the line.
+    void stopKeeping() { keep_ = line_.start.size(); }
+
     bool endsInCr() const { return line_.length > 0 && lastByte_ == '\r'; }
 
 private:
@@ -58,10 +61,14 @@ Verdict judgeStart(InputReader& input, TrackedLine& line, JudgedLine& judged) {
         }
         return Verdict::ByteOrderMark;
     }
-    for (int c = line.peek(); c == ' ' || c == '\t'; c = line.peek()) {
+    int first = line.peek();
+    for (; first == ' ' || first == '\t'; first = line.peek()) {
         line.skip();
     }
-    judged.keyword = sectionKeywordAt(input.aheadInLine(kLongestKeyword + 1));
+    // Only one keyword starts with a digit.
+    const bool mayBeKeyword = first == '2' || first < '0' || first > '9';
+    judged.keyword =
+        mayBeKeyword ? sectionKeywordAt(input.aheadInLine(kLongestKeyword + 1)) : std::string_view();
     if (!judged.keyword.empty()) {
         return Verdict::Keyword;
     }
@@ -173,13 +180,16 @@ bool isToMend(Verdict verdict) {
            verdict == Verdict::CarriageReturn;
 }
 
-void judgeLine(InputReader& input, JudgedLine& line, std::size_t keep) {
-    LineTracker tracker(line, keep);
+void judgeLine(InputReader& input, JudgedLine& line, Keep keep) {
+    LineTracker tracker(line, kShownBytes);
     TrackedLine source(input, tracker);
     line.keyword = {};
     line.id = 0;
     line.idEnd = 0;
     const Verdict start = judgeStart(input, source, line);
+    if (keep == Keep::ForNote && start != Verdict::IdRunsOn) {
+        tracker.stopKeeping();
+    }
     const InputReader::LineEnd end = input.passLine([&](const char* bytes, std::size_t count) {
         tracker.take(bytes, count);
         return true;
@@ -262,7 +272,7 @@ BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter
     std::uint64_t innerCrs = 0;
     bool crLf = false;
     while (input.peek() != InputReader::kEnd) {
-        judgeLine(input, line, kShownBytes);
+        judgeLine(input, line, Keep::ForListing);
         check.tally.count(line.verdict);
         lineBreaks += line.endsInLineBreak ? 1 : 0;
         innerCrs += line.carriageReturns - (line.endsInCarriageReturn ? 1 : 0);

@@ -50,9 +50,11 @@ struct JudgedLine {
 constexpr std::size_t kShownBytes = 200;
 
 // Consumes the next line of `input`, through its line break, and judges it.
-// Keeps its first `keep` bytes in `line.start`, and nothing else of it, so
-// memory does not grow with the line.
-void judgeLine(InputReader& input, JudgedLine& line, std::size_t keep);
+// Keeps its first kShownBytes bytes in `line.start`, and nothing else of it,
+// so memory does not grow with the line: of every line for a listing, or for
+// a note only of one whose reason shows them (an ID that runs on).
+enum class Keep { ForListing, ForNote };
+void judgeLine(InputReader& input, JudgedLine& line, Keep keep);
 
 // Writes why a line is not taken as it stands, in a few plain words: what
 // renumbrix would do with it.

@@ -89,7 +89,7 @@ bool readIdeFile(const std::string& path, const BlockFile& file, LineWriter& err
     JudgedLine line;
     bool defining = false;
     for (std::int64_t number = 1; input.peek() != InputReader::kEnd; ++number) {
-        judgeLine(input, line, kShownBytes);
+        judgeLine(input, line, Keep::ForListing);
         if (line.verdict == Verdict::Keyword) {
             defining = definesIds(line.keyword);
         } else if (defining && startsWithId(line.verdict)) {

@@ -69,7 +69,7 @@ int runLineCounter(const ConsoleStreams& console) {
     JudgedLine line;
     Tally tally;
     while (input.peek() != InputReader::kEnd) {
-        judgeLine(input, line, kShownBytes);
+        judgeLine(input, line, Keep::ForNote);
         tally.count(line.verdict);
         out.line(text::kTotal, tally.lines);
         // The totals are this program's only product: once one cannot be
