@@ -468,7 +468,9 @@ def run_typed(case: Typed, program: str, platform: Platform) -> list:
     if case.library:
         if not platform.stage:
             return [f"{case.name} needs the staging library: give --stage"]
-        env.update(case.library, LD_PRELOAD=platform.stage)
+        # A sanitizer's runtime would otherwise insist on being loaded first.
+        env.update(case.library, LD_PRELOAD=platform.stage,
+                   ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0")
     command = platform.command(program, case.args, through_cmd=case.through_cmd)
     with tempfile.TemporaryDirectory(prefix="terminal-") as folder:
         if case.setup:
