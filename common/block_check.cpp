@@ -248,7 +248,8 @@ void reportUnreadable(LineWriter& err, const BlockFile& file, int error) {
 BlockCheck checkBlock(int fd, const BlockFile& file, LineWriter& out, LineWriter& err,
                       CheckFor reader) {
     using Result = BlockCheck::Result;
-    InputReader input(fd, true);
+    // Only renumbrix compares the bytes it sorts with those it checked.
+    InputReader input(fd, reader == CheckFor::Renumbrix);
     BlockCheck check;
     if (passMarkAtStart(input) == TextMark::Utf16) {
         reportFile(err, file, shared::kReasonFollows, shared::kFileIsUtf16);

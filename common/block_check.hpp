@@ -101,7 +101,7 @@ struct BlockCheck {
     };
     Result result = Result::NotRead;
     Tally tally;
-    InputReader::Digest content;  // the bytes the check read: all of them when it got to the end
+    InputReader::Digest content;  // for renumbrix, the bytes the check read, all of them
 };
 
 enum class CheckFor { Tallyrun, Renumbrix };

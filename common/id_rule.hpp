@@ -104,6 +104,10 @@ constexpr bool mayFollowId(int c) {
     return c < 0 || c == ',' || c == ' ' || c == '\t' || c == '\r';
 }
 
+constexpr bool isDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+
 // How a number read went.
 enum class NumberRead {
     Number,      // a number that fits 32 bits
@@ -120,8 +124,6 @@ enum class NumberRead {
 // skip().
 template <typename Source>
 NumberRead readNumber(Source& source, std::int32_t& value) {
-    const auto isDigit = [](int c) { return c >= '0' && c <= '9'; };
-
     int c = source.peek();
     while (isBlank(c)) {
         source.skip();

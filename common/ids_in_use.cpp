@@ -8,6 +8,7 @@
 
 #include "common/block_check.hpp"
 #include "common/console_input.hpp"
+#include "common/shown.hpp"
 #include "common/system.hpp"
 #include "common/texts.hpp"
 
@@ -134,6 +135,12 @@ std::vector<std::string> ideFilesUnder(std::string_view folder, std::string_view
 }
 
 }  // namespace
+
+void writePlace(LineWriter& out, const Place& place) {
+    writeShown(out, place.file);
+    out << shared::kPlaceLineBefore << place.line << shared::kPlaceModelBefore;
+    writeShown(out, place.model);
+}
 
 std::int32_t IdSet::count() const {
     std::int32_t total = 0;

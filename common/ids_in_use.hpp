@@ -50,6 +50,9 @@ struct Place {
 };
 constexpr std::size_t kModelShown = 64;
 
+// Writes a place as `path:line  model`, shown safely.
+void writePlace(LineWriter& out, const Place& place);
+
 struct DefinedId {
     std::int32_t id;
     Place place;

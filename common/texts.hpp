@@ -85,6 +85,9 @@ constexpr std::string_view kQuotedQuote = "'\\''";
 constexpr std::string_view kCannotRead = ": cannot read ";
 constexpr std::string_view kReasonFollows = ": ";
 constexpr std::string_view kNotOnDisk = " is no file on disk, and is not read";
+// Where an ID is defined: `path:line  model`.
+constexpr std::string_view kPlaceLineBefore = ":";
+constexpr std::string_view kPlaceModelBefore = "  ";
 constexpr std::string_view kFileIsUtf16 =
     " is saved as UTF-16 (\"Unicode\"), which renumbrix cannot read: save it as UTF-8 or ANSI "
     "(Notepad: Save As, Encoding)";

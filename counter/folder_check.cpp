@@ -26,9 +26,7 @@ void writePlaces(LineWriter& out, const std::vector<DefinedId>& places) {
             out.line(defined.id);
         }
         out << text::kPlaceIndent;
-        writeShown(out, defined.place.file);
-        out << text::kLineNumberBefore << defined.place.line << text::kModelBefore;
-        writeShown(out, defined.place.model);
+        writePlace(out, defined.place);
         out.endLine();
     }
 }

@@ -76,7 +76,7 @@ std::optional<std::size_t> firstNoDigit(std::string_view typed, std::size_t at) 
     for (; at < typed.size(); ++at) {
         const char c = typed[at];
         const bool sign = (c == '+' || c == '-') && (at == 0 || isBlank(typed[at - 1]));
-        if (!isBlank(c) && !(c >= '0' && c <= '9') && !sign) {
+        if (!isBlank(c) && !isDigit(c) && !sign) {
             return at;
         }
     }
@@ -93,18 +93,23 @@ std::string_view characterAt(std::string_view typed, std::size_t at) {
     return typed.substr(at, end - at);
 }
 
+// Begins what is said of a typed answer: the program's name, and the answer
+// as far as it is shown, cut where it goes on.
+void writeAnswer(LineWriter& err, std::string_view typed, bool cut) {
+    err << text::kProgramName << text::kAnswerWas;
+    writeShown(err, typed.substr(0, shared::kRestShown));
+    err << (cut || typed.size() > shared::kRestShown ? shared::kRestCut : std::string_view());
+}
+
 // Says why a typed starting ID cannot be taken, showing what was typed so
 // that a letter O reads as a letter, not as the zero it looks like.
 void explainAnswer(LineWriter& err, std::string_view typed, bool cut, const StartAnswer& answer,
                    std::int32_t lines) {
-    err << text::kProgramName;
     if (answer.kind == StartAnswer::Kind::Empty) {
-        err.line(text::kAnswerEmpty);
+        err.line(text::kProgramName, text::kAnswerEmpty);
         return;
     }
-    err << text::kAnswerWas;
-    writeShown(err, typed.substr(0, shared::kRestShown));
-    err << (cut || typed.size() > shared::kRestShown ? shared::kRestCut : std::string_view());
+    writeAnswer(err, typed, cut);
     switch (answer.kind) {
         case StartAnswer::Kind::NoNumber: {
             err << text::kNoWholeNumber;
@@ -152,6 +157,20 @@ struct TypedAnswer {
     Beyond beyond = Beyond::Nothing;
     bool blankBeyond = false;
 
+    bool cut() const { return beyond != Beyond::Nothing; }
+
+    // The answer judged for a block of `lines` lines. What goes on beyond the
+    // kept bytes makes it no number, or a number too long for any ID where
+    // it is more digits right behind the kept ones.
+    StartAnswer judge(std::int32_t lines) const {
+        const StartAnswer judged = judgeStartAnswer(kept, lines);
+        if (!cut() || judged.kind == StartAnswer::Kind::NoNumber) {
+            return judged;
+        }
+        const bool longer = beyond == Beyond::Digits && !kept.empty() && isDigit(kept.back());
+        return {longer ? StartAnswer::Kind::OutOfRange : StartAnswer::Kind::NoNumber, 0, 0, false};
+    }
+
     void take(std::string_view bytes) {
         for (const char c : bytes) {
             if (kept.empty() && isBlank(c)) {
@@ -161,7 +180,7 @@ struct TypedAnswer {
                 kept.push_back(c);
             } else if (isBlank(c)) {
                 blankBeyond = true;
-            } else if (c >= '0' && c <= '9' && !blankBeyond && beyond != Beyond::Other) {
+            } else if (isDigit(c) && !blankBeyond && beyond != Beyond::Other) {
                 beyond = Beyond::Digits;
             } else {
                 beyond = Beyond::Other;
@@ -185,14 +204,11 @@ void explainMeeting(LineWriter& err, std::string_view typed, std::int32_t used,
     IdSet wanted;
     wanted.add(used);
     const std::vector<DefinedId> places = placesOf(folder.path, folder.ids, wanted);
-    err << text::kProgramName << text::kAnswerWas;
-    writeShown(err, typed.substr(0, shared::kRestShown));
+    writeAnswer(err, typed, false);
     err << text::kMeetsId << used;
     if (!places.empty()) {
         err << text::kDefinedAt;
-        writeShown(err, places.front().place.file);
-        err << text::kLineNumberBefore << places.front().place.line << text::kModelBefore;
-        writeShown(err, places.front().place.model);
+        writePlace(err, places.front().place);
     }
     err.endLine();
 }
@@ -217,8 +233,6 @@ std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& 
                 return true;
             });
         }
-        const std::string& answer = typed.kept;
-        const bool cut = typed.beyond != TypedAnswer::Beyond::Nothing;
         out.line();
         if (input.failureToReport()) {
             if (input.readError() == EILSEQ) {
@@ -230,14 +244,7 @@ std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& 
         if (!given) {
             return std::nullopt;
         }
-        StartAnswer judged = judgeStartAnswer(answer, lines);
-        if (cut && judged.kind != StartAnswer::Kind::NoNumber) {
-            // Digits beyond what is kept make a number too long for any ID.
-            const bool longer = typed.beyond == TypedAnswer::Beyond::Digits &&
-                                !answer.empty() && answer.back() >= '0' && answer.back() <= '9';
-            judged = longer ? StartAnswer{StartAnswer::Kind::OutOfRange, 0, 0, false}
-                            : StartAnswer{StartAnswer::Kind::NoNumber, 0, 0, false};
-        }
+        const StartAnswer judged = typed.judge(lines);
         if (folder != nullptr && judged.kind == StartAnswer::Kind::Empty) {
             return folder->proposal;
         }
@@ -249,9 +256,9 @@ std::optional<std::int32_t> askStart(const ConsoleStreams& console, LineWriter& 
             return judged.start;
         }
         if (used) {
-            explainMeeting(err, answer, *used, *folder);
+            explainMeeting(err, typed.kept, *used, *folder);
         } else {
-            explainAnswer(err, answer, cut, judged, lines);
+            explainAnswer(err, typed.kept, typed.cut(), judged, lines);
         }
         if (!atConsole) {
             return std::nullopt;

@@ -101,8 +101,6 @@ constexpr std::string_view kFolderNotReadEnd =
     " could be read, so the IDs in use are not known";
 constexpr std::string_view kMeetsId = "\" meets ID ";     // after kAnswerWas, the answer
 constexpr std::string_view kDefinedAt = ", defined at ";  // then path:line  model
-constexpr std::string_view kLineNumberBefore = ":";
-constexpr std::string_view kModelBefore = "  ";
 constexpr std::string_view kNewIds = "The new IDs ";  // first, then:
 constexpr std::string_view kNewIdsTo = " to ";       // last, then:
 constexpr std::string_view kWereFreeUnder = " were free under ";  // folder, then:

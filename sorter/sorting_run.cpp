@@ -256,20 +256,14 @@ SortingEnd closeRun(Run& run) {
 // A file that cannot be created ends the run at once, leaving what was
 // written so far. A name that leads to no file of the run's own says what it
 // is instead.
-SortingEnd endRefused(Run& run, std::string_view complaint, const OutputFile* notOwn = nullptr) {
+SortingEnd endRefused(Run& run, std::string_view complaint,
+                      sys::NotOwnFile why = sys::NotOwnFile::None) {
     run.err.line(complaint);
-    if (notOwn != nullptr) {
-        std::string_view kind = text::kSocket;
-        switch (notOwn->notOwn()) {
-            case sys::NotOwnFile::Link:
-                kind = text::kLink;
-                break;
-            case sys::NotOwnFile::Device:
-                kind = text::kDevice;
-                break;
-            default:
-                break;
-        }
+    const std::string_view kind = why == sys::NotOwnFile::Link     ? text::kLink
+                                  : why == sys::NotOwnFile::Device ? text::kDevice
+                                  : why == sys::NotOwnFile::Socket ? text::kSocket
+                                                                   : std::string_view();
+    if (!kind.empty()) {
         run.err.line(text::kItIs, kind, text::kOwnFilesOnly);
     }
     return {kExitFailure, false};
@@ -291,19 +285,16 @@ SortingEnd endEarly(Run& run, std::string_view complaint) {
 std::optional<SortingEnd> openFiles(Run& run) {
     // A log that is no file of the run's own is refused before Sorted.ide is
     // even opened, which would create it.
-    if (sys::lookAtEntry(text::kSortingLogName) != sys::NotOwnFile::None) {
-        openSortingLog(run);
-        return endRefused(run, text::kLogNotCreated, &run.log);
+    const sys::NotOwnFile logEntry = sys::lookAtEntry(text::kSortingLogName);
+    if (logEntry != sys::NotOwnFile::None) {
+        return endRefused(run, text::kLogNotCreated, logEntry);
     }
-    const OutputFile::Claim ide = openSortedIde(run);
-    if (ide != OutputFile::Claim::Taken) {
-        return endRefused(run, text::kIdeNotCreated,
-                          ide == OutputFile::Claim::NotOwn ? &run.ide : nullptr);
+    if (openSortedIde(run) != OutputFile::Claim::Taken) {
+        return endRefused(run, text::kIdeNotCreated, run.ide.notOwn());
     }
     const OutputFile::Claim log = openSortingLog(run);
     if (log == OutputFile::Claim::InUse || log == OutputFile::Claim::NotOwn) {
-        return endRefused(run, text::kLogNotCreated,
-                          log == OutputFile::Claim::NotOwn ? &run.log : nullptr);
+        return endRefused(run, text::kLogNotCreated, run.log.notOwn());
     }
     if (!run.ide.truncate()) {
         return endRefused(run, text::kIdeNotCreated);
@@ -404,13 +395,11 @@ std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
         if (!isInIdRange(lineId)) {
             if (prompted) {
                 run.err.line(text::kBadLineId, text::kErrorNotice);
+                run.err.line(text::kQuitHint);
             } else {
                 run.blockChanged = run.blockChanged || !run.blockInput->readFailed();
             }
             logLineMismatch(run.log, declared, entered);
-            if (prompted) {
-                run.err.line(text::kQuitHint);
-            }
         } else if (readLineExtension(run.lines(), extension)) {
             taken = extension;
         }
