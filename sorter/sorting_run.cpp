@@ -390,14 +390,14 @@ std::int32_t sortLines(Run& run, std::int32_t declared, std::int32_t start) {
         ++entered;
 
         // A line too long to hold has been reported as unreadable input; its
-        // entry marks the gap like a rejected line's.
+        // entry marks the gap like a rejected line's. A checked block has no
+        // line to reject: one that turns up here was changed since its check,
+        // and the digest of what was sorted tells so at the end.
         std::optional<std::string_view> taken;
         if (!isInIdRange(lineId)) {
             if (prompted) {
                 run.err.line(text::kBadLineId, text::kErrorNotice);
                 run.err.line(text::kQuitHint);
-            } else {
-                run.blockChanged = run.blockChanged || !run.blockInput->readFailed();
             }
             logLineMismatch(run.log, declared, entered);
         } else if (readLineExtension(run.lines(), extension)) {
