@@ -34,6 +34,7 @@ public:
         : fd_(fd),
           target_(target),
           regularFile_(fd >= 0 && sys::isRegularFile(fd)),
+          console_(fd >= 0 && !regularFile_ && sys::isConsole(fd)),
           holdsSignals_(target == Target::File || regularFile_) {}
 
     LineWriter& operator<<(std::string_view text) {
@@ -110,7 +111,7 @@ private:
         }
         std::string_view rest = line_;
         while (!rest.empty()) {
-            const sys::Transfer transfer = sys::writeSome(fd_, rest.data(), rest.size());
+            const sys::Transfer transfer = sys::writeSome(fd_, rest.data(), rest.size(), console_);
             if (transfer.written == 0 || (shortMeansFull && transfer.written < transfer.offered)) {
                 failed_ = true;
                 break;
@@ -134,6 +135,7 @@ private:
     int fd_;
     Target target_;
     bool regularFile_;
+    bool console_;  // asked once, not at every line: under Wine a question costs a server call
     // The program's own files, FIFOs among them, and a console stream sent
     // into a file on disk, never get half a line from a signal; a console
     // stream that a person reads is not held, so that Ctrl+C at a question

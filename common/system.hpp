@@ -70,8 +70,10 @@ struct Transfer {
     std::size_t written;
 };
 
-// Writes the bytes given with one system call.
-Transfer writeSome(int fd, const char* bytes, std::size_t size);
+// Writes the bytes given with one system call. `toConsole` says that the
+// descriptor is a console (isConsole), which Windows is given characters, not
+// bytes; the caller asks once, not at every write.
+Transfer writeSome(int fd, const char* bytes, std::size_t size, bool toConsole);
 
 // True for a regular file on disk: the only kind of output that can be full,
 // and the only kind whose lines must never be cut by a signal.

@@ -140,7 +140,7 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
     }
 }
 
-Transfer writeSome(int fd, const char* bytes, std::size_t size) {
+Transfer writeSome(int fd, const char* bytes, std::size_t size, bool /*toConsole*/) {
     const std::size_t offered = std::min(size, kMaxTransfer);
     if (offered == 0) {
         return {0, 0};

@@ -155,10 +155,10 @@ long readSome(int fd, char* buffer, std::size_t capacity) {
     return count < 0 && consoleClosed ? 0 : count;
 }
 
-Transfer writeSome(int fd, const char* bytes, std::size_t size) {
+Transfer writeSome(int fd, const char* bytes, std::size_t size, bool toConsole) {
     const std::size_t offered = std::min(size, kMaxTransfer);
     const HANDLE handle = handleOf(fd);
-    if (offered > 0 && isConsoleHandle(handle)) {
+    if (offered > 0 && toConsole) {
         // A console shows characters, not bytes: written as such, a line of
         // UTF-8 reads as written whatever the console's code page.
         const std::wstring text = consoleText(bytes, offered);
