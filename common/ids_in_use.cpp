@@ -69,13 +69,20 @@ bool endsInIde(std::string_view name) {
 // number, judged line)`. False, the reason told on `err`, when the file
 // cannot be read whole.
 template <typename Define>
-bool readIdeFile(const std::string& path, const BlockFile& file, LineWriter& err, Define define) {
-    const int fd = sys::openInputFile(path.c_str());
+bool readIdeFile(std::string_view folder, const IdeFile& ide, const BlockFile& file,
+                 LineWriter& err, Define define) {
+    // A device or FIFO named like an IDE file could be read for ever, and
+    // opening a device may itself do something: it is not opened at all.
+    if (!ide.onDisk) {
+        reportFile(err, file, shared::kReasonFollows, shared::kNotOnDisk);
+        return false;
+    }
+    const int fd = sys::openInputFile(sys::joinPath(folder, ide.name).c_str());
     if (fd < 0) {
         reportUnreadable(err, file, errno);
         return false;
     }
-    // A device or FIFO named like an IDE file could be read for ever.
+    // One put in the file's place since the folder was listed.
     if (!sys::isRegularFile(fd)) {
         sys::closeFile(fd);
         reportFile(err, file, shared::kReasonFollows, shared::kNotOnDisk);
@@ -107,9 +114,9 @@ bool readIdeFile(const std::string& path, const BlockFile& file, LineWriter& err
 
 // Every IDE file under the folder, from the folder on, in byte order. Folders
 // that cannot be listed are named on `err`.
-std::vector<std::string> ideFilesUnder(std::string_view folder, std::string_view shownAs,
-                                       std::string_view program, LineWriter& err, bool& allRead) {
-    std::vector<std::string> files;
+std::vector<IdeFile> ideFilesUnder(std::string_view folder, std::string_view shownAs,
+                                   std::string_view program, LineWriter& err, bool& allRead) {
+    std::vector<IdeFile> files;
     std::vector<std::string> pending{std::string()};
     std::vector<sys::FolderEntry> entries;
     while (!pending.empty()) {
@@ -125,12 +132,13 @@ std::vector<std::string> ideFilesUnder(std::string_view folder, std::string_view
             const std::string path = here.empty() ? entry.name : sys::joinPath(here, entry.name);
             if (entry.kind == sys::FolderEntry::Kind::Folder) {
                 pending.push_back(path);
-            } else if (entry.kind == sys::FolderEntry::Kind::File && endsInIde(entry.name)) {
-                files.push_back(path);
+            } else if (entry.kind != sys::FolderEntry::Kind::Other && endsInIde(entry.name)) {
+                files.push_back({path, entry.kind == sys::FolderEntry::Kind::File});
             }
         }
     }
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(),
+              [](const IdeFile& a, const IdeFile& b) { return a.name < b.name; });
     return files;
 }
 
@@ -165,7 +173,8 @@ FolderIds readFolderIds(std::string_view folder, std::string_view shownAs,
                         std::string_view program, LineWriter& err) {
     FolderIds ids;
     ids.files = ideFilesUnder(folder, shownAs, program, err, ids.allRead);
-    for (const std::string& name : ids.files) {
+    for (const IdeFile& ide : ids.files) {
+        const std::string& name = ide.name;
         const BlockFile file{program, name, false};
         const auto define = [&](std::int32_t id, std::int64_t number, const JudgedLine& line) {
             if (!isInIdRange(id)) {
@@ -179,7 +188,7 @@ FolderIds readFolderIds(std::string_view folder, std::string_view shownAs,
             ids.lowest = ids.lowest == 0 ? id : std::min(ids.lowest, id);
             ids.highest = std::max(ids.highest, id);
         };
-        const bool read = readIdeFile(sys::joinPath(folder, name), file, err, define);
+        const bool read = readIdeFile(folder, ide, file, err, define);
         ids.filesRead += read ? 1 : 0;
         ids.allRead = ids.allRead && read;
     }
@@ -190,11 +199,11 @@ std::vector<DefinedId> placesOf(std::string_view folder, const FolderIds& ids,
                                 const IdSet& wanted) {
     std::vector<DefinedId> places;
     LineWriter nowhere(-1);
-    for (const std::string& name : ids.files) {
-        readIdeFile(sys::joinPath(folder, name), BlockFile{{}, name, false}, nowhere,
+    for (const IdeFile& ide : ids.files) {
+        readIdeFile(folder, ide, BlockFile{{}, ide.name, false}, nowhere,
                     [&](std::int32_t id, std::int64_t number, const JudgedLine& line) {
             if (wanted.has(id)) {
-                places.push_back({id, {name, number, modelOf(line)}});
+                places.push_back({id, {ide.name, number, modelOf(line)}});
             }
         });
     }

@@ -58,9 +58,16 @@ struct DefinedId {
     Place place;
 };
 
+// An IDE file under a folder, named from the folder on. One that is no file on
+// disk (a device, a FIFO, a socket) is named as such and never opened.
+struct IdeFile {
+    std::string name;
+    bool onDisk;
+};
+
 // What the IDE files under a folder define.
 struct FolderIds {
-    std::vector<std::string> files;  // the IDE files, from the folder on, in byte order
+    std::vector<IdeFile> files;      // the IDE files, in byte order of their names
     std::int64_t filesRead = 0;      // those read whole
     bool allRead = true;             // false when a file or folder could not be read
     IdSet used;                      // the IDs of the range defined

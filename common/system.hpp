@@ -210,9 +210,10 @@ bool isFolder(const char* path);
 
 // One entry of a folder: its name, and what it is. A link to a folder is
 // neither file nor folder: it is never followed, so that no folder is read
-// twice or for ever.
+// twice or for ever. A device, FIFO or socket, or a link to one, is no file
+// on disk: it is never opened.
 struct FolderEntry {
-    enum class Kind { File, Folder, Other };
+    enum class Kind { File, NotOnDisk, Folder, Other };
     std::string name;
     Kind kind;
 };

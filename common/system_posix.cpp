@@ -159,7 +159,7 @@ Transfer writeSome(int fd, const char* bytes, std::size_t size, bool /*toConsole
 int openInputFile(const char* name) {
     int fd;
     do {
-        fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        fd = ::open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return -1;
@@ -455,12 +455,19 @@ bool listFolder(const char* path, std::vector<FolderEntry>& entries) {
                 kind = FolderEntry::Kind::Folder;
             } else if (S_ISLNK(info.st_mode)) {
                 // A link to a file is read as the file; a link to a folder is not
-                // followed.
-                const bool toFolder = ::fstatat(::dirfd(folder), entry->d_name, &info, 0) == 0 &&
-                                      S_ISDIR(info.st_mode);
-                kind = toFolder ? FolderEntry::Kind::Other : FolderEntry::Kind::File;
+                // followed. A link that leads nowhere is left to the open to
+                // tell why.
+                if (::fstatat(::dirfd(folder), entry->d_name, &info, 0) != 0) {
+                    kind = FolderEntry::Kind::File;
+                } else if (S_ISDIR(info.st_mode)) {
+                    kind = FolderEntry::Kind::Other;
+                } else {
+                    kind = S_ISREG(info.st_mode) ? FolderEntry::Kind::File
+                                                 : FolderEntry::Kind::NotOnDisk;
+                }
             } else {
-                kind = FolderEntry::Kind::File;
+                kind = S_ISREG(info.st_mode) ? FolderEntry::Kind::File
+                                             : FolderEntry::Kind::NotOnDisk;
             }
         }
         entries.push_back({std::string(name), kind});

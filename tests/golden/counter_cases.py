@@ -12,7 +12,7 @@ from check_texts import (CR_ALONE, CR_ALONE_COPY, CR_INSIDE, CR_LF, CR_LF_COPY, 
                          EMPTY, KEYWORD, MARK, MEND, NO_ID, NOT_UTF16, NOTHING, OUT_OF_RANGE, READY,
                          REMOVE, TOO_LONG, runs_on)
 from game_folder import FREE_2, FREE_100, REPORT_HEAD, full_folder, game_folder  # noqa: E402
-from harness import Case, Outcome, main, text  # noqa: E402
+from harness import Case, Outcome, bound_socket, main, text  # noqa: E402
 from staging import In, Out, Stage, into  # noqa: E402
 
 BANNER = text(
@@ -26,6 +26,7 @@ BANNER = text(
 
 
 NOT_WRITTEN = text("Unable to write console output")
+NOT_ON_DISK = " is no file on disk, and is not read"
 
 
 HELP_TEXT = (
@@ -599,6 +600,19 @@ Ready as it stands. Count to declare: 3
              (work / "names/l.ide").symlink_to("../real.ide"),
              (work / "names/null.ide").symlink_to("/dev/null")),
          not_under_wine="Wine shows a Unix link as what it leads to"),
+    Case("a FIFO, a socket and a link to one named like IDE files are named, never opened; a "
+         "link that leads nowhere is named with the reason", b"",
+         Outcome(text("odd:", "IDE files read: 1; IDs they define: 1, from 5 to 5.",
+                      "Free ranges of at least 100 IDs:", "6-999998 (999993 free)"),
+                 text("tallyrun: fifo.ide" + NOT_ON_DISK,
+                      "tallyrun: cannot read gone.ide: No such file or directory",
+                      "tallyrun: link.ide" + NOT_ON_DISK, "tallyrun: sock.ide" + NOT_ON_DISK), 2),
+         args=("odd",), setup=lambda work: (
+             ide_folder("odd", {"a.ide": b"objs\n5, m\nend\n"})(work),
+             os.mkfifo(work / "odd/fifo.ide"), bound_socket(work, work / "odd/sock.ide"),
+             (work / "odd/link.ide").symlink_to("sock.ide"),
+             (work / "odd/gone.ide").symlink_to("nowhere.ide")),
+         not_under_wine="Wine shows a Unix FIFO, socket or link as what it leads to"),
     Case("a folder that cannot be read is named as given", b"",
          Outcome(text("D:", "IDE files read: 0; IDs they define: none.",
                       "Free ranges of at least 100 IDs:", "1-999998 (999998 free)"),

@@ -15,6 +15,7 @@ import os
 import re
 import shlex
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -158,6 +159,13 @@ class Platform:
         return re.sub(rb"<FOLDER:([^>]*)>",
                       lambda match: self.folder(work / match[1].decode("utf-8")),
                       self.translate(data))
+
+
+def bound_socket(work, path):
+    """A socket file, as a program listening on it leaves behind."""
+    listener = socket.socket(socket.AF_UNIX)
+    listener.bind(str(path))
+    listener.close()
 
 
 def set_up_child():

@@ -10,7 +10,6 @@ by hand what every line reads as: its ID, and its extension or rejection.
 import fcntl
 import os
 import signal
-import socket
 import stat
 import sys
 import threading
@@ -19,7 +18,8 @@ from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from game_folder import full_folder, game_folder  # noqa: E402
-from harness import ABSENT, UNCHECKED, Case, Mode, Outcome, Streamed, main, text  # noqa: E402
+from harness import (ABSENT, UNCHECKED, Case, Mode, Outcome, Streamed, bound_socket, main,  # noqa: E402
+                     text)
 from staging import In, Out, Stage, into  # noqa: E402
 from check_texts import EMPTY, KEYWORD, MARK, NO_ID, NOT_UTF16, runs_on  # noqa: E402
 
@@ -714,13 +714,6 @@ def failing_third_console_write():
 
 
 LINK_REASON = "it is a %s; renumbrix writes only a file of its own"
-
-
-def bound_socket(work, path):
-    """A socket file, as a program listening on it leaves behind."""
-    listener = socket.socket(socket.AF_UNIX)
-    listener.bind(str(path))
-    listener.close()
 
 
 def not_own(what, make, kind, kept=None, **options):
