@@ -197,7 +197,7 @@ public:
     // of it.
     void readToEnd() {
         while (peek() != kEnd) {
-            skipLine();
+            next_ = limit_;
         }
     }
 

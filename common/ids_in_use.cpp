@@ -50,7 +50,7 @@ bool startsWithId(Verdict verdict) {
 std::string modelOf(const JudgedLine& line) {
     const std::string_view rest = std::string_view(line.start).substr(
         std::min(line.idEnd, line.start.size()));
-    const auto isSeparator = [](char c) { return c == ',' || c == ' ' || c == '\t' || c == '\r'; };
+    const auto isSeparator = [](char c) { return mayFollowId(static_cast<unsigned char>(c)); };
     const auto first = std::find_if_not(rest.begin(), rest.end(), isSeparator);
     const auto last = std::find_if(first, rest.end(), isSeparator);
     return std::string(first, first + std::min<std::ptrdiff_t>(last - first, kModelShown));

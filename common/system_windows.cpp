@@ -182,10 +182,11 @@ int openInputFile(const char* name) {
     const int fd = _wopen(path.c_str(), _O_RDONLY | _O_TEXT | _O_NOINHERIT);
     // Windows refuses to open a folder as a file at all, and says only that
     // access was denied.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (fd < 0 && errno == EACCES && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        errno = EISDIR;
+    if (fd < 0 && errno == EACCES) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            errno = EISDIR;
+        }
     }
     return fd;
 }

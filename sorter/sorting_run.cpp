@@ -470,7 +470,7 @@ SortingEnd sortCheckedBlock(const ConsoleStreams& console, const CheckedBlock& b
     // match what the check saw.
     if (!run.blockInput->readFailed()) {
         run.blockInput->readToEnd();
-        run.blockChanged = run.blockChanged || run.blockInput->digest() != block.content ||
+        run.blockChanged = run.blockInput->digest() != block.content ||
                            !isAsChecked(block);
     }
     if (run.blockChanged) {
