@@ -21,7 +21,7 @@ struct Character {
     std::size_t length = 0;
 };
 
-Character characterAt(std::string_view bytes, std::size_t at) {
+Character decodedAt(std::string_view bytes, std::size_t at) {
     const auto lead = static_cast<unsigned char>(bytes[at]);
     std::size_t length;
     std::uint32_t codePoint;
@@ -82,7 +82,7 @@ Piece pieceAt(std::string_view bytes, std::size_t at) {
     if (byte < 0x80) {
         return {};
     }
-    const Character character = characterAt(bytes, at);
+    const Character character = decodedAt(bytes, at);
     if (character.length == 0) {
         const bool named = byte <= 0x9F && !sys::showsStrayBytesAsCodePage();
         return {named ? Kind::Byte : Kind::Plain, 1, byte};
@@ -147,6 +147,11 @@ void writeShown(LineWriter& out, std::string_view bytes) {
         at += piece.width;
     }
     out << bytes.substr(plain);
+}
+
+std::string_view characterAt(std::string_view bytes, std::size_t at) {
+    const Character character = decodedAt(bytes, at);
+    return bytes.substr(at, character.length == 0 ? 1 : character.length);
 }
 
 bool needsNames(std::string_view bytes) {

@@ -20,3 +20,7 @@ void writeShown(LineWriter& out, std::string_view bytes);
 
 // True when writeShown would show any of `bytes` by a name.
 bool needsNames(std::string_view bytes);
+
+// The character of `bytes` that starts at `at`, as writeShown takes it: a
+// well-formed UTF-8 character whole, any other byte alone.
+std::string_view characterAt(std::string_view bytes, std::size_t at);

@@ -83,16 +83,6 @@ std::optional<std::size_t> firstNoDigit(std::string_view typed, std::size_t at) 
     return std::nullopt;
 }
 
-// One character of a typed answer, however many bytes it takes in UTF-8.
-std::string_view characterAt(std::string_view typed, std::size_t at) {
-    std::size_t end = at + 1;
-    while (end < typed.size() && (static_cast<unsigned char>(typed[end]) & 0xC0) == 0x80 &&
-           static_cast<unsigned char>(typed[at]) >= 0xC0) {
-        ++end;
-    }
-    return typed.substr(at, end - at);
-}
-
 // Begins what is said of a typed answer: the program's name, and the answer
 // as far as it is shown, cut where it goes on.
 void writeAnswer(LineWriter& err, std::string_view typed, bool cut) {

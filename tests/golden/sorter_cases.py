@@ -1221,6 +1221,7 @@ CASES = [
     answer_is_no_number("abc", "a is a letter, not a digit"),
     answer_is_no_number("99999999999x", "x is a letter, not a digit"),
     answer_is_no_number("400.", '"." is no digit'),
+    answer_is_no_number("4ł", '"ł" is no digit'),
     answer_is_no_number("4 00", "type the digits only"),
     answer_is_no_number("4\x1bOO", '"<ESC>" is no digit', "4<ESC>OO"),
     start_refused("a starting ID of a digit and a stray byte", b"5\x80\x80\n",
