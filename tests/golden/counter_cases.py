@@ -489,7 +489,7 @@ Ready as it stands. Count to declare: 3
     Case("exactly 999998 lines are ready on standard input", b"1\n" * 999998,
          Outcome(text("-:", READY % 999998), b"", 0), args=("-",)),
     Case("exactly 999998 counted lines are ready", b"1\n" * 999998,
-         Outcome(None, BANNER + text(READY % 999998), 0), timeout=60,
+         Outcome(None, BANNER + text(READY % 999998), 0), timeout=300,
          stage=Stage(stdout=into("/dev/null"))),
     checked("every section keyword is listed as one; a longer word is none", ("kw.txt",),
             text("kw.txt:", *(f"{n}: {word}{KEYWORD}" for n, word in enumerate(KEYWORDS, start=2)),

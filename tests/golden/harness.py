@@ -123,8 +123,19 @@ class Platform:
             # drop does, and keeps the Western code page (1252) for "ANSI" text.
             self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
                             WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C.UTF-8")
-            subprocess.run(["wineboot", "--init"], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=300, check=True)
+            # Making a prefix now and then fails on a busy machine, with nothing of the
+            # programs run yet: it is made anew, twice at most, before the cases give up.
+            for attempt in range(3):
+                made = subprocess.run(["wineboot", "--init"], env=self.env,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                      timeout=300, check=False)
+                if made.returncode == 0:
+                    break
+                subprocess.run(["wineserver", "--kill"], env=self.env, check=False)
+                print(f"wineboot failed ({made.returncode}): "
+                      f"{made.stderr.decode(errors='replace').strip()[-300:]}", file=sys.stderr)
+            else:
+                raise RuntimeError("wineboot could not make a Wine prefix")
 
     def close(self):
         if self.wine:
